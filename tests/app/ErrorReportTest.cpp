@@ -1,0 +1,100 @@
+#include "app/ErrorText.h"
+#include "app/ReportError.h"
+#include "app/Startup.h"
+#include "fakes/ModalBoxWatcher.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+namespace skedula {
+namespace {
+
+using fakes::ModalBoxWatcher;
+
+TEST(ClosingPeriod, FollowsTheLastByteComparedUnsigned) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Fertig.", "Fertig."},
+        {"Achtung!", "Achtung!"},
+        {"(siehe oben)", "(siehe oben)"},
+        {"Wirklich?", "Wirklich?."},
+        {"E/A-Fehler 32", "E/A-Fehler 32."},
+        {"", ""},
+        {"Datei nicht gefunden", "Datei nicht gefunden."},
+        {"Gr\xc3\xbc\xc3\xbc", "Gr\xc3\xbc\xc3\xbc."}, // ends in "ü": a byte above 0x7F
+        {"a,", "a,"},
+        {"a-", "a-"},
+        {"a ", "a "},
+        {"a/", "a/."},
+        {"a:", "a:."}};
+    for (const auto& [message, shown] : cases)
+        EXPECT_EQ(WithClosingPeriod(message), shown) << message;
+}
+
+// An object whose event handler fails, as a button or menu handler may.
+class FailingReceiver : public QObject {
+public:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User)
+            throw std::runtime_error("'x' ist kein gültiger Integerwert");
+        return QObject::event(e);
+    }
+};
+
+TEST(CatchPoint, ReportsAnErrorThatEscapesAnEventAndGoesOn) {
+    ModalBoxWatcher watcher;
+    FailingReceiver receiver;
+    QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+    QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(watcher.boxes().size(), 2u);
+    EXPECT_EQ(watcher.boxes()[0].caption, "Skedula");
+    EXPECT_EQ(watcher.boxes()[0].text, QString::fromUtf8("'x' ist kein gültiger Integerwert."));
+}
+
+TEST(CatchPoint, BoxIsOwnedByTheActiveWindow) {
+    QWidget window;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ModalBoxWatcher watcher;
+    ReportError("Zu wenig Speicherplatz");
+    ASSERT_EQ(watcher.boxes().size(), 1u);
+    EXPECT_EQ(watcher.boxes()[0].text, "Zu wenig Speicherplatz.");
+    if (QApplication::activeWindow() == &window) {
+        EXPECT_EQ(watcher.boxes()[0].owner, &window);
+    }
+}
+
+class ShownWindow : public AppWindows {
+public:
+    void showMainWindow() override {
+        window.show();
+        QTimer::singleShot(50, &window, [this] { window.close(); });
+    }
+    QWidget window;
+};
+
+TEST(Startup, ExitsWithZeroWhenTheMainWindowCloses) {
+    ModalBoxWatcher watcher;
+    const int code =
+        RunApplication(*qApp, [] { return std::unique_ptr<AppWindows>(new ShownWindow); });
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(watcher.boxes().empty());
+}
+
+TEST(Startup, AFailureWhileCreatingTheWindowsIsShownOnceAndExitsWithOne) {
+    ModalBoxWatcher watcher;
+    const int code = RunApplication(
+        *qApp, []() -> std::unique_ptr<AppWindows> { throw std::runtime_error("Fenster fehlt"); });
+    EXPECT_EQ(code, 1);
+    ASSERT_EQ(watcher.boxes().size(), 1u);
+    EXPECT_EQ(watcher.boxes()[0].caption, "Anwendungsfehler");
+    EXPECT_TRUE(watcher.boxes()[0].text.contains("Fenster fehlt."));
+    EXPECT_TRUE(watcher.boxes()[0].text.startsWith("Exception std::runtime_error in Modul"));
+}
+
+} // namespace
+} // namespace skedula

@@ -1,0 +1,57 @@
+// Watches for message boxes while a test runs the event loop: records each box's caption and
+// text once, and closes it when the test says so.
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QSet>
+#include <QTimer>
+#include <functional>
+#include <vector>
+
+namespace skedula::fakes {
+
+class ModalBoxWatcher {
+public:
+    struct Box {
+        QString caption;
+        QString text;
+        QWidget* owner;
+    };
+
+    // closeWhen: asked each time the watcher looks while a box is open; true closes the box.
+    explicit ModalBoxWatcher(std::function<bool()> closeWhen = [] { return true; })
+        : closeWhen_(std::move(closeWhen)) {
+        QObject::connect(&poll_, &QTimer::timeout, [this] { look(); });
+        poll_.start(5);
+    }
+
+    const std::vector<Box>& boxes() const { return boxes_; }
+
+private:
+    void look() {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (box == nullptr || !box->isVisible())
+                continue;
+            if (!seen_.contains(box)) {
+                seen_.insert(box);
+                boxes_.push_back({box->windowTitle(), box->text(), box->parentWidget()});
+            }
+            if (!closeWhen_())
+                continue;
+            if (QAbstractButton* ok = box->button(QMessageBox::Ok))
+                ok->click();
+            else
+                box->close();
+        }
+    }
+
+    std::function<bool()> closeWhen_;
+    QTimer poll_;
+    QSet<QWidget*> seen_;
+    std::vector<Box> boxes_;
+};
+
+} // namespace skedula::fakes
