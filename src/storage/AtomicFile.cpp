@@ -1,0 +1,158 @@
+#include "storage/AtomicFile.h"
+
+#include "engine/Error.h"
+#include "storage/FileError.h"
+#include "storage/UniqueFd.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace skedula {
+
+namespace {
+
+// Long enough to never collide by chance, short enough to fit next to a long file name.
+constexpr std::size_t kMaxTempBaseLength = 200;
+constexpr int kTempAttempts = 100;
+
+struct Target {
+    std::string path;                 // the file that is replaced, links followed
+    std::optional<struct stat> stats; // absent when the file does not exist yet
+};
+
+Target ResolveTarget(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT)
+            return {path, std::nullopt};
+        ThrowFileError(errno, path);
+    }
+    if (S_ISDIR(info.st_mode))
+        ThrowFileError(EISDIR, path);
+    if (!S_ISREG(info.st_mode))
+        // A device or a pipe cannot be replaced by renaming, and must not be.
+        ThrowFileError(EINVAL, path);
+
+    // The old content is replaced only where it could be overwritten in place: a
+    // write-protected file or a read-only disk refuses, as it would without the temporary file.
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+        ThrowFileError(errno, path);
+
+    std::string resolved = path;
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        char* real = ::realpath(path.c_str(), nullptr);
+        if (real == nullptr)
+            ThrowFileError(errno, path);
+        resolved = real;
+        std::free(real);
+    }
+    return {resolved, info};
+}
+
+std::string TempPathFor(const std::filesystem::path& target, unsigned long long salt) {
+    std::string base = target.filename().string().substr(0, kMaxTempBaseLength);
+    static const char kDigits[] = "0123456789abcdef";
+    std::string suffix;
+    for (int i = 0; i < 12; ++i, salt >>= 4)
+        suffix += kDigits[salt & 15];
+    // A leading dot keeps the half-written file out of the file dialogs.
+    return (target.parent_path() / ("." + base + "." + suffix + ".tmp")).string();
+}
+
+UniqueFd CreateTemp(const std::string& target, std::string& tempPath) {
+    std::random_device seed;
+    std::mt19937_64 random((static_cast<unsigned long long>(seed()) << 32) ^ seed() ^
+                           static_cast<unsigned long long>(::getpid()));
+    for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
+        tempPath = TempPathFor(target, random());
+        // 0666 lets the umask decide a new file's permissions, as for any file the user makes.
+        const int fd =
+            ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd >= 0)
+            return UniqueFd(fd);
+        if (errno != EEXIST)
+            ThrowFileError(errno, target);
+    }
+    ThrowFileError(EEXIST, target);
+}
+
+// Returns 0, or the errno of the failed write.
+int WriteAll(int fd, std::string_view content) {
+    while (!content.empty()) {
+        const ssize_t written = ::write(fd, content.data(), content.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (written == 0)
+            return ENOSPC;
+        content.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
+void KeepOwnerAndPermissions(int fd, const struct stat& old) {
+    // Both are best effort: a file system without owners or permission bits (a FAT stick)
+    // refuses them, and there the old file had nothing to keep either. Owner first, since
+    // changing it clears set-id bits that the permissions then restore.
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+        (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    (void)::fchmod(fd, old.st_mode & 07777);
+}
+
+// Returns 0 once the temporary file has its content on the disk and stands in the target's
+// place, or the errno of the step that failed.
+int FillAndCommit(UniqueFd& fd, const std::string& tempPath, const Target& target,
+                  std::string_view content) {
+    if (target.stats)
+        KeepOwnerAndPermissions(fd.get(), *target.stats);
+    if (const int errnum = WriteAll(fd.get(), content))
+        return errnum;
+    if (::fsync(fd.get()) != 0)
+        return errno;
+    // Some file systems (NFS among them) report a failed write only when the file is closed.
+    if (fd.close() != 0)
+        return errno;
+    if (::rename(tempPath.c_str(), target.path.c_str()) != 0)
+        return errno;
+    return 0;
+}
+
+void SyncFolder(const std::string& file) {
+    // Makes the rename itself durable. The new content is already in place when this runs, so
+    // a file system that cannot sync a folder is no reason to report the save as failed.
+    std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    if (folder.empty())
+        folder = ".";
+    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.valid())
+        (void)::fsync(fd.get());
+}
+
+} // namespace
+
+void ReplaceFileContent(const std::string& path, std::string_view content) {
+    if (std::filesystem::path(path).filename().empty())
+        throw Error(FileErrorMessage(ENOENT, true));
+
+    const Target target = ResolveTarget(path);
+    std::string tempPath;
+    UniqueFd fd = CreateTemp(target.path, tempPath);
+
+    // From here on every failure removes the temporary file; the old file was never touched.
+    if (const int errnum = FillAndCommit(fd, tempPath, target, content)) {
+        ::unlink(tempPath.c_str());
+        ThrowFileError(errnum, target.path);
+    }
+    SyncFolder(target.path);
+}
+
+} // namespace skedula

@@ -1,0 +1,19 @@
+// Saving and loading the watch list as a list file (one cell per line, CR LF, rows 1 to 11).
+// The main window's "Liste" menu calls these; failures are Error with the German message.
+#pragma once
+
+#include "engine/CellGrid.h"
+
+#include <string>
+
+namespace skedula {
+
+// Writes rows 1 to 11 of the list (55 lines). The file on disk is replaced only once the new
+// one is complete: a failed save leaves the old file as it was.
+void SaveList(const CellGrid& list, const std::string& path);
+
+// Reads the file into rows 1 to 11 without clearing the list first: cells the file does not
+// reach keep their text. A load that fails part-way keeps the cells it has already filled.
+void LoadList(CellGrid& list, const std::string& path);
+
+} // namespace skedula

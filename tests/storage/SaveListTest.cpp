@@ -1,0 +1,186 @@
+#include "storage/ListFile.h"
+
+#include "ChildProcess.h"
+#include "TestFiles.h"
+#include "engine/Error.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace skedula {
+namespace {
+
+using test::FilledList;
+using test::FolderEntries;
+using test::ReadFile;
+using test::TempFolder;
+using test::WriteFile;
+
+const std::string kOldContent = "the user's old list\r\n";
+
+std::string SaveError(const CellGrid& list, const std::string& path) {
+    try {
+        SaveList(list, path);
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+// A list far larger than the room a failing test leaves for it.
+CellGrid LargeList() {
+    CellGrid list(5, 10);
+    for (int row = 1; row <= 11; ++row)
+        list.setCell(0, row, std::string(16 * 1024, 'x'));
+    return list;
+}
+
+// The message, the old file's content and the folder's entries after a save, in one line.
+std::string SaveOutcome(const CellGrid& list, const std::string& folder) {
+    const std::string path = folder + "/list.lst";
+    const std::string message = SaveError(list, path);
+    std::string entries;
+    for (const std::string& name : FolderEntries(folder))
+        entries += name + ";";
+    return message + " | " + ReadFile(path) + " | " + entries;
+}
+
+const std::string kIntactOutcomeTail = " | " + kOldContent + " | list.lst;";
+
+TEST(SaveList, ReplacesTheFileAndLeavesNothingElse) {
+    TempFolder folder;
+    WriteFile(folder / "list.lst", kOldContent);
+    SaveList(FilledList("new"), folder / "list.lst");
+    EXPECT_EQ(ReadFile(folder / "list.lst").substr(0, 8), "new1.0\r\n");
+    EXPECT_EQ(FolderEntries(folder.path()), std::vector<std::string>{"list.lst"});
+}
+
+TEST(SaveList, AReplacedFileKeepsItsPermissions) {
+    TempFolder folder;
+    WriteFile(folder / "list.lst", kOldContent);
+    ::chmod((folder / "list.lst").c_str(), 0640);
+    SaveList(FilledList(), folder / "list.lst");
+    struct stat info {};
+    ASSERT_EQ(::stat((folder / "list.lst").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST(SaveList, ANewFileGetsTheUmasksPermissions) {
+    TempFolder folder;
+    const mode_t old = ::umask(027);
+    SaveList(FilledList(), folder / "new.lst");
+    ::umask(old);
+    struct stat info {};
+    ASSERT_EQ(::stat((folder / "new.lst").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST(SaveList, ASymbolicLinkStaysAndItsTargetIsReplaced) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "real");
+    WriteFile(folder / "real/list.lst", kOldContent);
+    std::filesystem::create_symlink("real/list.lst", folder / "link.lst");
+    SaveList(CellGrid(5, 10), folder / "link.lst");
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.lst"));
+    EXPECT_EQ(ReadFile(folder / "real/list.lst").size(), 110u);
+}
+
+TEST(SaveList, ErrorsOfTheTargetCarryTheirMessages) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "sub");
+    EXPECT_EQ(SaveError(FilledList(), folder / "no-folder/list.lst"), "Ungültiger Dateiname");
+    EXPECT_EQ(SaveError(FilledList(), folder / "sub/"), "Ungültiger Dateiname");
+    EXPECT_EQ(SaveError(FilledList(), folder / "sub"), "E/A-Fehler 21");
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "sub"));
+}
+
+TEST(SaveList, NeverReplacesADevice) {
+    EXPECT_EQ(SaveError(FilledList(), "/dev/null"), "E/A-Fehler 22");
+    struct stat info {};
+    ASSERT_EQ(::stat("/dev/null", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+}
+
+TEST(SaveList, AReadOnlyKernelFileIsRefused) {
+    // Read-only kernel settings refuse writing even to root.
+    const char* path = "/proc/sys/kernel/ostype";
+    if (::access(path, W_OK) == 0)
+        GTEST_SKIP() << path << " is writable here";
+    const std::string before = ReadFile(path);
+    EXPECT_EQ(SaveError(FilledList(), path), "Dateizugriff verweigert");
+    EXPECT_EQ(ReadFile(path), before);
+}
+
+TEST(SaveList, AWriteProtectedFileIsRefusedAndKept) {
+    TempFolder folder;
+    WriteFile(folder / "list.lst", kOldContent);
+    ::chmod((folder / "list.lst").c_str(), 0444);
+    if (::access((folder / "list.lst").c_str(), W_OK) == 0)
+        GTEST_SKIP() << "file modes do not stop this user (root); the read-only mount and "
+                        "/proc cases cover refusal";
+    EXPECT_EQ(SaveOutcome(FilledList(), folder.path()),
+              "Dateizugriff verweigert" + kIntactOutcomeTail);
+}
+
+TEST(SaveList, AFolderWithoutWriteAccessIsRefusedAndKept) {
+    TempFolder folder;
+    WriteFile(folder / "list.lst", kOldContent);
+    ::chmod(folder.path().c_str(), 0555);
+    const bool writable = ::access(folder.path().c_str(), W_OK) == 0;
+    const std::string outcome = writable ? "" : SaveOutcome(FilledList(), folder.path());
+    ::chmod(folder.path().c_str(), 0700);
+    if (writable)
+        GTEST_SKIP() << "file modes do not stop this user (root)";
+    EXPECT_EQ(outcome, "Dateizugriff verweigert" + kIntactOutcomeTail);
+}
+
+TEST(SaveList, ATargetOnAReadOnlyDiskIsRefusedAndKept) {
+    const test::ChildReport child = test::RunOnScratchMount(64 * 1024, [](const std::string& dir) {
+        WriteFile(dir + "/list.lst", kOldContent);
+        if (!test::RemountReadOnly(dir))
+            throw test::ChildSkip{"cannot make the scratch tmpfs read-only"};
+        return SaveOutcome(FilledList(), dir);
+    });
+    if (child.skipped)
+        GTEST_SKIP() << child.report;
+    ASSERT_FALSE(child.crashed) << child.report;
+    EXPECT_EQ(child.report, "Dateizugriff verweigert" + kIntactOutcomeTail);
+}
+
+TEST(SaveList, AFullDiskPartWayKeepsTheOldFile) {
+    const test::ChildReport child = test::RunOnScratchMount(64 * 1024, [](const std::string& dir) {
+        WriteFile(dir + "/list.lst", kOldContent);
+        return SaveOutcome(LargeList(), dir);
+    });
+    if (child.skipped)
+        GTEST_SKIP() << child.report;
+    ASSERT_FALSE(child.crashed) << child.report;
+    EXPECT_EQ(child.report, "Zu wenig Speicherplatz" + kIntactOutcomeTail);
+}
+
+// A file size limit stops the write part-way on any file system, mountable or not.
+TEST(SaveList, AWriteStoppedPartWayKeepsTheOldFile) {
+    TempFolder folder;
+    WriteFile(folder / "list.lst", kOldContent);
+    const test::ChildReport child = test::RunInChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN); // so the write fails with EFBIG instead of ending us
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 8 * 1024;
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            throw test::ChildSkip{"cannot set a file size limit"};
+        return SaveOutcome(LargeList(), folder.path());
+    });
+    if (child.skipped)
+        GTEST_SKIP() << child.report;
+    ASSERT_FALSE(child.crashed) << child.report;
+    EXPECT_EQ(child.report, "E/A-Fehler 27" + kIntactOutcomeTail);
+}
+
+} // namespace
+} // namespace skedula
