@@ -13,13 +13,16 @@ QtStepTimer::QtStepTimer(QObject* parent) : QObject(parent) {
 void QtStepTimer::setInterval(int milliseconds) {
     if (milliseconds == interval_)
         return;
-    interval_ = milliseconds; // recorded even when no timer can be had
     timer_.stop();
+    interval_ = 0;
     if (milliseconds == 0)
         return;
     timer_.start(milliseconds);
+    // A refused timer is not recorded, so that the next Start asks again instead of showing
+    // a running watch that never ticks.
     if (!timer_.isActive())
         throw Error("Nicht genügend Timer verfügbar");
+    interval_ = milliseconds;
 }
 
 void QtStepTimer::tick() {

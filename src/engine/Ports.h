@@ -20,7 +20,8 @@ class StepTimer {
 public:
     virtual ~StepTimer() = default;
     // Same value: nothing. New value: stop, then start anew unless 0.
-    // Throws Error("Nicht genügend Timer verfügbar") when no timer can be had.
+    // Throws Error("Nicht genügend Timer verfügbar") when no timer can be had; the timer is
+    // then off.
     virtual void setInterval(int milliseconds) = 0;
     virtual int interval() const = 0;
     int Tag = 0;

@@ -33,6 +33,7 @@ void WatchEngine::FormCreate() {
     QueuePos = 0;
     QueueCount = 0;
     zeitLabel_ = "00:00";
+    builtFor_.reset();
     ports_.view.showMinute(zeitLabel_);
     ports_.timer.Tag = -1;
     setListEditing(true);
@@ -111,8 +112,9 @@ void WatchEngine::finishEntry() {
 
 bool WatchEngine::MinuteCheck() {
     std::string minute = ports_.clock.minuteText();
-    if (minute == zeitLabel_)
+    if (minute == builtFor_)
         return false;
+    builtFor_ = minute;
     zeitLabel_ = std::move(minute);
     ports_.view.showMinute(zeitLabel_);
     BuildQueue();
@@ -160,7 +162,7 @@ void WatchEngine::EvaluateEntry() {
     log.appendLine(SampleLine(Sample2, threshold));
     log.appendLine(SampleLine(Sample3, threshold));
 
-    const std::string& alarmFile = SchlangeSG.cell(3, row);
+    const std::string alarmFile = SchlangeSG.cell(3, row);
     if (alarmFile.empty())
         return;
     AlarmPort& alarm = ports_.alarm;

@@ -7,6 +7,7 @@
 #include "engine/Ports.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace skedula {
@@ -40,7 +41,8 @@ public:
 
     // The step counter lives in the step timer's Tag: -1 idle, 0 to 20 within an entry.
     int stepCounter() const { return ports_.timer.Tag; }
-    // The minute the queue was last built for; also the window's clock read-out.
+    // The window's clock read-out: "00:00" until the first tick, then the minute the queue was
+    // last built for.
     const std::string& ZeitLabel() const { return zeitLabel_; }
     bool listEditing() const { return listEditing_; }
 
@@ -63,6 +65,9 @@ private:
 
     Ports ports_;
     std::string zeitLabel_;
+    // The minute the queue was built for; none before the first tick, so that the first tick
+    // after the first Start builds a queue also in the minute 00:00.
+    std::optional<std::string> builtFor_;
     bool listEditing_ = true;
 };
 

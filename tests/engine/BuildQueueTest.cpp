@@ -86,6 +86,16 @@ TEST(MinuteCheck, OnlyTheFirstTickOfAMinuteRebuilds) {
     EXPECT_EQ(rig.engine.QueueCount, 1);
 }
 
+TEST(MinuteCheck, TheFirstTickBuildsAQueueAlsoAtMidnight) {
+    EngineRig rig;
+    rig.entry(1, "00:00");
+    rig.clock.set(0, 0, 10);
+    EXPECT_TRUE(rig.engine.MinuteCheck());
+    EXPECT_EQ(rig.engine.QueueCount, 1);
+    EXPECT_EQ(rig.engine.ZeitLabel(), "00:00");
+    EXPECT_FALSE(rig.engine.MinuteCheck());
+}
+
 TEST(MinuteCheck, UsesTheClocksSeparator) {
     EngineRig rig;
     rig.entry(1, "12:05");

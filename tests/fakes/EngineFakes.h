@@ -50,12 +50,11 @@ public:
     void setInterval(int ms) override {
         if (ms == current)
             return;
+        if (ms != 0 && refuse)
+            throw Error("Nicht genügend Timer verfügbar"); // the interval stays as it was
         current = ms;
-        if (ms != 0) {
-            if (refuse)
-                throw Error("Nicht genügend Timer verfügbar");
+        if (ms != 0)
             ++starts;
-        }
     }
     int interval() const override { return current; }
 };

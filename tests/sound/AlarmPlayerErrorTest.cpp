@@ -1,0 +1,88 @@
+// Every way the alarm file can fail to open, and the message the user then sees.
+#include "engine/Error.h"
+#include "sound/AlarmPlayer.h"
+#include "sound/SoundTestKit.h"
+
+#include <fcntl.h>
+#include <future>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace skedula {
+namespace {
+
+using namespace soundtest;
+namespace fs = std::filesystem;
+
+class AlarmPlayerErrors : public DiskAudioTest {
+protected:
+    std::string openError(AlarmPlayer& player, const std::string& fileName) {
+        player.setFileName(fileName);
+        try {
+            player.Open();
+        } catch (const Error& error) {
+            return error.what();
+        }
+        return "(opened)";
+    }
+};
+
+TEST_F(AlarmPlayerErrors, EachFailureCarriesItsMessage) {
+    const fs::path dir = temp.path();
+    writeWav(dir / "ton.wav", {{0.1, softAmplitude}});
+    writeFile(dir / "leer.wav", "");
+    writeFile(dir / "leer.mp3", "");
+    writeFile(dir / "notiz.xyz", "Dies ist kein Klang, nur eine Notiz.\n");
+    fs::create_directory(dir / "Klaenge.wav");
+    const std::string missing = (dir / "fehlt.wav").string();
+    const std::string trailingBlank = (dir / "ton.wav ").string();
+    const std::string folder = (dir / "Klaenge.wav").string();
+
+    // SDL2_mixer's own texts, as Debian 12's SDL2_mixer 2.6 gives them.
+    struct Case {
+        std::string fileName;
+        std::string message;
+    };
+    const Case cases[] = {
+        {missing, "Couldn't open '" + missing + "'"},
+        {"   ", "Couldn't open '   '"},
+        {trailingBlank, "Couldn't open '" + trailingBlank + "'"},
+        {(dir / "leer.wav").string(), "Unknown WAVE format"},
+        {(dir / "leer.mp3").string(), "music_mpg123: corrupt mp3 file (bad tags.)"},
+        // With no decoder named by the extension SDL guesses from the content, MOD as the last.
+        {(dir / "notiz.xyz").string(), "ModPlug_Load failed"},
+        {folder, "'" + folder + "' ist keine Datei"},
+        {"/dev/null", "'/dev/null' ist keine Datei"},
+    };
+    AlarmPlayer player;
+    for (const Case& c : cases) {
+        SCOPED_TRACE("'" + c.fileName + "'");
+        EXPECT_EQ(openError(player, c.fileName), c.message);
+        EXPECT_FALSE(player.isOpen());
+        EXPECT_EQ(player.fileName(), c.fileName);
+    }
+    // None of the failures leaves the player unable to sound the next alarm.
+    EXPECT_EQ(openError(player, (dir / "ton.wav").string()), "(opened)");
+}
+
+TEST_F(AlarmPlayerErrors, AFifoFailsAtOnceInsteadOfBlocking) {
+    const fs::path fifo = temp.path() / "alarm.wav";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    AlarmPlayer player;
+    auto message = std::async(std::launch::async, [&] { return openError(player, fifo); });
+
+    if (message.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        // Release the blocked open with a writer that goes away at once, so the test ends.
+        const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0) {
+            ::close(writer);
+        }
+        message.wait();
+        FAIL() << "Open blocked on a FIFO";
+    }
+    EXPECT_EQ(message.get(), "'" + fifo.string() + "' ist keine Datei");
+}
+
+} // namespace
+} // namespace skedula
