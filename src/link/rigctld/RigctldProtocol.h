@@ -1,0 +1,44 @@
+// Translation between the radio-control contract and rigctld's network protocol: the lines
+// we write for the three items and the two commands, and the item texts read from replies.
+// Pure functions, used by the rigctld conversation and tested from tables.
+#pragma once
+
+#include "link/rigctld/ReplyReader.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace skedula::rigctld {
+
+enum class Query { Frequency, Mode, SMeter };
+
+// A line for rigctld in the extended "+" form and the command name its reply echoes.
+struct WireLine {
+    std::string line;          // ends in "\n", never "\r\n"
+    std::string_view echoName; // "get_freq", "set_mode", ...
+};
+
+// The query that serves a contract item; nothing for any other item name.
+std::optional<Query> QueryForItem(std::string_view item);
+WireLine QueryLine(Query query);
+
+// The wire line of a contract command, or nothing when it must not reach rigctld: only
+// "freq X" and "mode X", X non-empty, at most 64 bytes, without blanks or control bytes.
+// rigctld reads every letter of a line as a command and lets a missing argument swallow the
+// next line, so anything else could run commands nobody asked for.
+std::optional<WireLine> CommandLine(std::string_view command);
+
+// The item text in a reply to the query; nothing when the server failed it (RPRT n != 0),
+// the reply was cut off or its value is not what the query returns.
+std::optional<std::string> ItemText(Query query, const Reply& reply);
+
+// "Frequency: 14230000" -> "14230000" (the hertz as digits).
+std::optional<std::string> FrequencyText(std::string_view valueLine);
+// "Mode: USB" -> "USB".
+std::optional<std::string> ModeText(std::string_view valueLine);
+// "-12" (dB relative to S9) -> "S7"; "10" -> "S9+10dB".
+std::optional<std::string> SMeterText(std::string_view valueLine);
+std::string SMeterTextForDb(long long dbOverS9);
+
+} // namespace skedula::rigctld

@@ -1,0 +1,174 @@
+// The receiver link over the real rigctld (Hamlib's dummy rig with constant readings) on a
+// free loopback port: what the user sees when Start meets a running server, the server that
+// Skedula starts itself, and the server dying under a running watch.
+#include "EventLoop.h"
+#include "fakes/FakeRigctldServer.h"
+#include "link/AdvisedItem.h"
+#include "link/ReceiverLink.h"
+#include "link/rigctld/RigctldConversation.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+#include <QTcpSocket>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace std::chrono_literals;
+using skedula::AdvisedItem;
+using skedula::ReceiverLink;
+using skedula::RigctldConversation;
+using skedula::RigctldEndpoint;
+using skedula::test::WaitUntil;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+bool Accepts(std::uint16_t port) {
+    QTcpSocket probe;
+    probe.connectToHost(QStringLiteral("127.0.0.1"), port);
+    const bool connected = probe.waitForConnected(500);
+    probe.abort();
+    return connected;
+}
+
+// "-m 1": the dummy rig; "static_data=1": an S-meter that stays at -12 dB, S7.
+QStringList DummyRigArguments(std::uint16_t port) {
+    return {"-m", "1", "-C", "static_data=1", "-T", "127.0.0.1", "-t", QString::number(port)};
+}
+
+// The local addresses that listen on a TCP port, as the kernel lists them ("0100007F" is
+// 127.0.0.1, "00000000" every interface).
+Lines ListeningAddresses(std::uint16_t port) {
+    Lines addresses;
+    for (const char* table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
+        QFile file(table);
+        if (!file.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        file.readLine();
+        while (!file.atEnd()) {
+            const QStringList fields = QString::fromLatin1(file.readLine()).simplified().split(' ');
+            if (fields.size() < 4 || fields[3] != "0A") { // 0A: listening
+                continue;
+            }
+            const QStringList local = fields[1].split(':');
+            if (local.size() == 2 && local[1].toUShort(nullptr, 16) == port) {
+                addresses.push_back(local[0].toStdString());
+            }
+        }
+    }
+    return addresses;
+}
+
+struct Station {
+    RigctldConversation port;
+    ReceiverLink link{port};
+    AdvisedItem frequency{link, "HRD_FREQUENCY"};
+    AdvisedItem mode{link, "HRD_MODE"};
+    AdvisedItem sMeter{link, "HRD_SMETER"};
+    int opens = 0;
+    int closes = 0;
+
+    explicit Station(std::uint16_t port) : port(RigctldEndpoint{"127.0.0.1", port}) {
+        link.SetServiceApplication("");
+        link.OnOpen = [this] { ++opens; };
+        link.OnClose = [this] { ++closes; };
+    }
+
+    bool Start() {
+        link.SetServiceTopic("HRD_RADIO_000", "HRD_CAT");
+        return link.OpenConversation();
+    }
+
+    Lines Texts() const { return {frequency.Text(), mode.Text(), sMeter.Text()}; }
+};
+
+class RealRigctld : public ::testing::Test {
+protected:
+    std::uint16_t port = skedula::FreeLoopbackPort();
+    QProcess rigctld;
+
+    void StartRigctld() {
+        rigctld.setProcessChannelMode(QProcess::ForwardedChannels);
+        rigctld.start("rigctld", DummyRigArguments(port));
+        ASSERT_TRUE(rigctld.waitForStarted(5000)) << "rigctld (Hamlib) must be installed";
+        ASSERT_TRUE(WaitUntil([&] { return Accepts(port); }, 5s));
+        // The port answers, and it is our rigctld that answers: it did not fail to bind.
+        ASSERT_EQ(rigctld.state(), QProcess::Running);
+    }
+
+    void TearDown() override {
+        if (rigctld.state() != QProcess::NotRunning) {
+            rigctld.kill();
+            rigctld.waitForFinished(5000);
+        }
+    }
+};
+
+TEST_F(RealRigctld, ReadOutsFillAndTuningComesBack) {
+    StartRigctld();
+    Station station(port);
+
+    ASSERT_TRUE(station.Start());
+    EXPECT_EQ(station.opens, 1);
+    EXPECT_EQ(station.Texts(), (Lines{"145000000", "FM", "S7"}));
+
+    EXPECT_TRUE(station.link.SendCommand("freq 7100000"));
+    EXPECT_TRUE(station.link.SendCommand("mode AM"));
+    EXPECT_TRUE(WaitUntil([&] { return station.Texts() == Lines{"7100000", "AM", "S7"}; }));
+
+    // A mode the radio does not take is acknowledged by rigctld and changes nothing: the
+    // read-out shows what the radio reports.
+    EXPECT_TRUE(station.link.SendCommand("mode XYZ"));
+    EXPECT_TRUE(station.link.SendCommand("freq 7200000"));
+    EXPECT_TRUE(WaitUntil([&] { return station.frequency.Text() == "7200000"; }));
+    EXPECT_EQ(station.mode.Text(), "AM");
+}
+
+TEST_F(RealRigctld, KilledServerGivesOneClose) {
+    StartRigctld();
+    Station station(port);
+    ASSERT_TRUE(station.Start());
+    ASSERT_EQ(station.Texts(), (Lines{"145000000", "FM", "S7"}));
+
+    rigctld.kill();
+    rigctld.waitForFinished(5000);
+
+    ASSERT_TRUE(WaitUntil([&] { return station.closes > 0; }));
+    station.link.CloseConversation();
+    skedula::test::RunPendingEvents();
+    EXPECT_EQ(station.closes, 1);
+    EXPECT_EQ(station.Texts(), (Lines{"145000000", "FM", "S7"}));
+    EXPECT_FALSE(station.link.SendCommand("freq 7100000"));
+}
+
+TEST_F(RealRigctld, StartedServerListensOnLoopbackOnlyAndEndsWithTheConversation) {
+    ASSERT_FALSE(Accepts(port));
+    auto station = std::make_unique<Station>(port);
+    station->link.SetServiceApplication("rigctld -m 1 -C static_data=1 -T 127.0.0.1 -t " +
+                                        std::to_string(port));
+
+    ASSERT_TRUE(station->Start());
+    EXPECT_EQ(station->Texts(), (Lines{"145000000", "FM", "S7"}));
+    EXPECT_EQ(ListeningAddresses(port), (Lines{"0100007F"}));
+
+    // Stop and Start again reuse the server that runs; nothing is started twice.
+    station->link.CloseConversation();
+    ASSERT_TRUE(station->Start());
+    EXPECT_EQ(station->opens, 2);
+
+    station.reset();
+    EXPECT_FALSE(Accepts(port));
+}
+
+TEST_F(RealRigctld, DefaultServerCommandIsRigctldOnLoopback) {
+    EXPECT_EQ(RigctldConversation::ServerCommandLine(RigctldEndpoint{}),
+              "rigctld -T 127.0.0.1 -t 4532");
+}
+
+} // namespace
