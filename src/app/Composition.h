@@ -1,35 +1,63 @@
 // The one place that builds Skedula's objects and connects them: the engine, the step timer,
-// the receiver link, the alarm player and the windows.
+// the receiver link over rigctld with its three items, the alarm player and the two windows.
 #pragma once
 
+#include "app/LinkReceiverPort.h"
 #include "app/QtStepTimer.h"
 #include "app/Startup.h"
 #include "engine/SystemClock.h"
 #include "engine/WatchEngine.h"
+#include "link/AdvisedItem.h"
+#include "link/ReceiverLink.h"
+#include "link/rigctld/RigctldConversation.h"
+#include "sound/AlarmPlayer.h"
+#include "ui/About.h"
 #include "ui/Skedula.h"
 
 #include <memory>
+#include <string>
 
 namespace skedula {
 
+// Where the receiver link finds rigctld, and how it starts one. The program uses the
+// defaults; tests point it at a server of their own.
+struct LinkSettings {
+    RigctldEndpoint endpoint{};
+    std::string serverCommandLine = RigctldConversation::ServerCommandLine(RigctldEndpoint{});
+    RigctldTimings timings{};
+};
+
 class Composition : public AppWindows {
 public:
-    Composition();
+    explicit Composition(LinkSettings settings = {});
+    // Ends in the order the program ends: no more ticks; the about dialog goes, then the main
+    // window, whose FormDestroy closes an open link while the window still shows it; then the
+    // link, the server it started and the alarm player, which stops a sound still playing.
     ~Composition() override;
 
     void showMainWindow() override;
 
     TSkedulaForm& mainWindow() { return *window_; }
+    TAboutForm& aboutForm() { return *about_; }
     WatchEngine& engine() { return *engine_; }
+    QtStepTimer& stepTimer() { return timer_; }
 
 private:
-    class Placeholders;
+    void ConnectLinkEvents();
+    void DisconnectLinkEvents();
 
     SystemClock clock_;
     QtStepTimer timer_;
-    std::unique_ptr<Placeholders> placeholders_;
+    AlarmPlayer player_;
+    RigctldConversation conversation_;
+    ReceiverLink link_;
+    AdvisedItem SMeterDdeClientItem_;
+    AdvisedItem ModeDdeClientItem_;
+    AdvisedItem FrequencyDdeClientItem_;
+    LinkReceiverPort receiver_;
     std::unique_ptr<TSkedulaForm> window_;
     std::unique_ptr<WatchEngine> engine_;
+    std::unique_ptr<TAboutForm> about_;
 };
 
 } // namespace skedula

@@ -21,6 +21,11 @@ CellGridModel::CellGridModel(CellGrid& grid, QObject* parent)
     };
 }
 
+CellGridModel::~CellGridModel() {
+    grid_.onCellChanged = nullptr;
+    grid_.onRowCountChanged = nullptr;
+}
+
 void CellGridModel::setEditable(bool editable) {
     if (editable == editable_)
         return;

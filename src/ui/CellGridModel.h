@@ -14,6 +14,8 @@ class CellGridModel : public QAbstractTableModel {
 
 public:
     CellGridModel(CellGrid& grid, QObject* parent = nullptr);
+    // Stops the grid's announcements, which would otherwise reach a model that is gone.
+    ~CellGridModel() override;
 
     void setEditable(bool editable);
     bool editable() const { return editable_; }

@@ -1,62 +1,90 @@
 #include "ui/Skedula.h"
 
 #include "engine/WatchEngine.h"
+#include "storage/ListFile.h"
+#include "ui/CellText.h"
+#include "ui/FormDesign.h"
 
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QVBoxLayout>
+#include <QScrollBar>
+#include <QTextCursor>
 
 namespace skedula {
 
-TSkedulaForm::TSkedulaForm(QWidget* parent) : QMainWindow(parent) {
-    setWindowTitle("Skedula");
-    auto* central = new QWidget(this);
-    auto* columns = new QHBoxLayout(central);
-    auto* left = new QVBoxLayout;
-    auto* right = new QVBoxLayout;
-    columns->addLayout(left, 1);
-    columns->addLayout(right);
+namespace {
 
-    ListeSG = new QTableView(central);
-    SchlangeSG = new QTableView(central);
-    Memo = new QPlainTextEdit(central);
-    Memo->setReadOnly(true);
-    left->addWidget(ListeSG);
-    left->addWidget(SchlangeSG);
-    left->addWidget(Memo);
-
-    StartBtn = new QPushButton("&Start", central);
-    StopBtn = new QPushButton("S&top", central);
-    StopBtn->setEnabled(false);
-    ZeitLabel = new QLabel(central);
-    right->addWidget(StartBtn);
-    right->addWidget(StopBtn);
-    right->addWidget(new QLabel("Zeit", central));
-    right->addWidget(ZeitLabel);
-    right->addStretch();
-    setCentralWidget(central);
-
-    connect(StartBtn, &QPushButton::clicked, this, &TSkedulaForm::StartBtnClick);
-    connect(StopBtn, &QPushButton::clicked, this, &TSkedulaForm::StopBtnClick);
+QString Shown(const std::string& bytes) {
+    return QString::fromStdString(DisplayText(bytes));
 }
 
-void TSkedulaForm::attach(WatchEngine& engine) {
+} // namespace
+
+TSkedulaForm::~TSkedulaForm() {
+    FormDestroy();
+}
+
+void TSkedulaForm::attach(WatchEngine& engine, ReceiverPort& link) {
     engine_ = &engine;
-    listModel_ = new CellGridModel(engine.ListeSG, this);
-    queueModel_ = new CellGridModel(engine.SchlangeSG, this);
-    ListeSG->setModel(listModel_);
-    SchlangeSG->setModel(queueModel_);
-    ListeSG->verticalHeader()->hide();
-    SchlangeSG->verticalHeader()->hide();
-    SchlangeSG->setSelectionBehavior(QAbstractItemView::SelectRows);
+    link_ = &link;
+    ListeSG->setCells(engine.ListeSG);
+    SchlangeSG->setCells(engine.SchlangeSG);
     engine.FormCreate();
+}
+
+void TSkedulaForm::FormDestroy() {
+    // Only an open link is closed; its close notice still reaches the status field.
+    if (link_ != nullptr && statusColour() == ConnectedColour)
+        link_->CloseConversation();
 }
 
 void TSkedulaForm::StartBtnClick() {
     engine_->StartBtnClick();
 }
+
 void TSkedulaForm::StopBtnClick() {
     engine_->StopBtnClick();
+}
+
+void TSkedulaForm::DdeClientConvOpen() {
+    setStatus("connected", ConnectedColour);
+}
+
+void TSkedulaForm::DdeClientConvClose() {
+    setStatus("disconnected", DisconnectedColour);
+}
+
+void TSkedulaForm::FrequencyDdeClientItemChange() {
+    SetAutoSizeText(FrequencyLabel, Shown(link_->frequencyText()));
+}
+
+void TSkedulaForm::ModeDdeClientItemChange() {
+    SetAutoSizeText(ModeLabel, Shown(link_->modeText()));
+}
+
+void TSkedulaForm::SMeterDdeClientItemChange() {
+    SetAutoSizeText(SMeterLabel, Shown(link_->sMeterText()));
+}
+
+void TSkedulaForm::Laden1Click() {
+    if (const std::optional<std::string> path = OpenDialog->Execute())
+        LoadList(engine_->ListeSG, *path);
+}
+
+void TSkedulaForm::Speicherm1Click() {
+    if (const std::optional<std::string> path = SaveDialog->Execute())
+        SaveList(engine_->ListeSG, *path);
+}
+
+void TSkedulaForm::Beenden1Click() {
+    close();
+}
+
+void TSkedulaForm::Info1Click() {
+    if (aboutForm_ != nullptr)
+        aboutForm_->exec();
+}
+
+QColor TSkedulaForm::statusColour() const {
+    return StatusLabel->palette().color(QPalette::Window);
 }
 
 void TSkedulaForm::showRunning(bool running) {
@@ -65,26 +93,30 @@ void TSkedulaForm::showRunning(bool running) {
 }
 
 void TSkedulaForm::showListEditing(bool editable) {
-    listModel_->setEditable(editable);
-    ListeSG->setEditTriggers(editable ? QAbstractItemView::AllEditTriggers
-                                      : QAbstractItemView::NoEditTriggers);
+    ListeSG->setEditing(editable);
 }
 
 void TSkedulaForm::showMinute(const std::string& minuteText) {
-    ZeitLabel->setText(QString::fromStdString(minuteText));
+    SetAutoSizeText(ZeitLabel, Shown(minuteText));
 }
 
 void TSkedulaForm::selectQueueRow(int row) {
-    SchlangeSG->selectionModel()->clearSelection();
-    const int modelRow = row - 1;
-    if (modelRow >= 0 && modelRow < queueModel_->rowCount())
-        SchlangeSG->selectionModel()->select(queueModel_->index(modelRow, 0),
-                                             QItemSelectionModel::Select |
-                                                 QItemSelectionModel::Rows);
+    SchlangeSG->selectGridRow(row);
 }
 
 void TSkedulaForm::appendLine(const std::string& line) {
-    Memo->appendPlainText(QString::fromStdString(line));
+    QScrollBar* bar = Memo->verticalScrollBar();
+    const bool atBottom = bar->value() == bar->maximum();
+    QTextCursor end(Memo->document());
+    end.movePosition(QTextCursor::End);
+    // An empty log still holds one empty block, which takes the first line, even an empty
+    // one; every later line gets a block of its own.
+    if (memoHasLines_)
+        end.insertBlock();
+    end.insertText(Shown(line));
+    memoHasLines_ = true;
+    if (atBottom)
+        bar->setValue(bar->maximum());
 }
 
 } // namespace skedula

@@ -1,15 +1,22 @@
-// The main window: a view over the watch engine's grids and fields. It forwards Start, Stop
-// and the step timer's tick to the engine and shows what the engine reports.
+// The main window: the watch list and queue grids, Start and Stop, the link's status field and
+// read-outs, the minute read-out, the log and the "Liste" and "Hilfe" menus. It is a view: it
+// forwards Start and Stop to the watch engine, shows what the engine and the receiver link
+// report, and hands the list to the list file. The composition root connects it.
 #pragma once
 
 #include "engine/Ports.h"
-#include "ui/CellGridModel.h"
+#include "ui/ListFileDialog.h"
+#include "ui/StringGrid.h"
 
+#include <QAction>
+#include <QColor>
+#include <QDialog>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTableView>
+#include <memory>
 
 namespace skedula {
 
@@ -19,17 +26,66 @@ class TSkedulaForm : public QMainWindow, public WatchView, public LogPort {
     Q_OBJECT
 
 public:
+    static const QColor ConnectedColour;    // green, 0x008000
+    static const QColor DisconnectedColour; // red
+    static const QColor StatusTextColour;   // navy
+    // The log keeps its newest lines up to this many: a day of reports even when every entry
+    // of every minute reports (one entry per 10.5 s, six lines each, is 49,371 lines a day),
+    // while the memory the log can take stays bounded for a watch that runs for weeks.
+    static constexpr int MemoLineLimit = 50000;
+
     explicit TSkedulaForm(QWidget* parent = nullptr);
+    // Runs FormDestroy while every control still exists.
+    ~TSkedulaForm() override;
 
-    // Connects the window to the engine; FormCreate runs here.
-    void attach(WatchEngine& engine);
+    // Connects the window to the watch engine, whose grids it shows and to which it forwards
+    // Start and Stop, and to the receiver link, whose item texts the read-outs show and which
+    // it closes on its way out. FormCreate runs here.
+    void attach(WatchEngine& engine, ReceiverPort& link);
+    // The about dialog that "Info" shows; the application creates it after the window.
+    void setAboutForm(QDialog* about) { aboutForm_ = about; }
 
-    QTableView* ListeSG = nullptr;
-    QTableView* SchlangeSG = nullptr;
+    StringGrid* ListeSG = nullptr;
+    StringGrid* SchlangeSG = nullptr;
     QPushButton* StartBtn = nullptr;
     QPushButton* StopBtn = nullptr;
+    QLabel* StatusLabel = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* FrequencyLabel = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* ModeLabel = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* SMeterLabel = nullptr;
+    QLabel* Label6 = nullptr;
     QLabel* ZeitLabel = nullptr;
     QPlainTextEdit* Memo = nullptr;
+    QMenu* Liste1 = nullptr;
+    QAction* Laden1 = nullptr;
+    QAction* Speicherm1 = nullptr;
+    QAction* NeuerEintrag1 = nullptr;
+    QAction* N1 = nullptr;
+    QAction* Beenden1 = nullptr;
+    std::unique_ptr<ListFileDialog> OpenDialog;
+    std::unique_ptr<ListFileDialog> SaveDialog;
+    QMenu* Hilfe1 = nullptr;
+    QAction* Info1 = nullptr;
+
+    // The window's handlers.
+    void FormDestroy();
+    void StartBtnClick();
+    void StopBtnClick();
+    void DdeClientConvOpen();
+    void DdeClientConvClose();
+    void FrequencyDdeClientItemChange();
+    void ModeDdeClientItemChange();
+    void SMeterDdeClientItemChange();
+    void Laden1Click();
+    void Speicherm1Click();
+    void Beenden1Click();
+    void Info1Click();
+
+    // The colour of the status field: the window's only record that the link is open.
+    QColor statusColour() const;
 
     // WatchView
     void showRunning(bool running) override;
@@ -40,12 +96,15 @@ public:
     void appendLine(const std::string& line) override;
 
 private:
-    void StartBtnClick();
-    void StopBtnClick();
+    void CreateControls(QWidget* client);
+    void CreateMenu();
+    void ConnectHandlers();
+    void setStatus(const QString& text, const QColor& colour);
 
     WatchEngine* engine_ = nullptr;
-    CellGridModel* listModel_ = nullptr;
-    CellGridModel* queueModel_ = nullptr;
+    ReceiverPort* link_ = nullptr;
+    QDialog* aboutForm_ = nullptr;
+    bool memoHasLines_ = false;
 };
 
 } // namespace skedula

@@ -5,7 +5,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
-#include <QSet>
 #include <QTimer>
 #include <functional>
 #include <vector>
@@ -35,8 +34,10 @@ private:
             auto* box = qobject_cast<QMessageBox*>(w);
             if (box == nullptr || !box->isVisible())
                 continue;
-            if (!seen_.contains(box)) {
-                seen_.insert(box);
+            // Boxes live on the stack, so a later one may reuse an earlier one's address:
+            // mark each box itself instead of remembering addresses.
+            if (!box->property("skedulaSeen").toBool()) {
+                box->setProperty("skedulaSeen", true);
                 boxes_.push_back({box->windowTitle(), box->text(), box->parentWidget()});
             }
             if (!closeWhen_())
@@ -50,7 +51,6 @@ private:
 
     std::function<bool()> closeWhen_;
     QTimer poll_;
-    QSet<QWidget*> seen_;
     std::vector<Box> boxes_;
 };
 

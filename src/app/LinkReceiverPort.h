@@ -1,0 +1,34 @@
+// The receiver link and its three advised items as the engine and the main window see them:
+// the link's operations, and the items' current texts.
+#pragma once
+
+#include "engine/Ports.h"
+#include "link/AdvisedItem.h"
+#include "link/ReceiverLink.h"
+
+namespace skedula {
+
+class LinkReceiverPort final : public ReceiverPort {
+public:
+    LinkReceiverPort(ReceiverLink& link, const AdvisedItem& frequency, const AdvisedItem& mode,
+                     const AdvisedItem& sMeter)
+        : link_(link), frequency_(frequency), mode_(mode), sMeter_(sMeter) {}
+
+    bool SetServiceTopic(const std::string& service, const std::string& topic) override {
+        return link_.SetServiceTopic(service, topic);
+    }
+    bool OpenConversation() override { return link_.OpenConversation(); }
+    void CloseConversation() override { link_.CloseConversation(); }
+    bool SendCommand(const std::string& text) override { return link_.SendCommand(text); }
+    std::string frequencyText() const override { return frequency_.Text(); }
+    std::string modeText() const override { return mode_.Text(); }
+    std::string sMeterText() const override { return sMeter_.Text(); }
+
+private:
+    ReceiverLink& link_;
+    const AdvisedItem& frequency_;
+    const AdvisedItem& mode_;
+    const AdvisedItem& sMeter_;
+};
+
+} // namespace skedula

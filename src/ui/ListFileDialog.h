@@ -1,0 +1,37 @@
+// The file dialogs of the "Liste" menu: one for loading, one for saving a list file. Each
+// opens with the name and the filter last chosen in it; the main window owns one of each.
+#pragma once
+
+#include <QFileDialog>
+#include <QString>
+#include <optional>
+#include <string>
+
+namespace skedula {
+
+class ListFileDialog {
+public:
+    enum class Purpose { Load, Save };
+
+    // The filters as the user reads them.
+    static const QString SkedulaFilter;  // "Skedula (*.txt)"
+    static const QString AllFilesFilter; // "Alle Dateien (*.*)"
+    static const QString DefaultSuffix;  // "txt", for a name typed without an extension
+
+    ListFileDialog(Purpose purpose, QWidget* parent);
+
+    // Shows the dialog modally; the chosen path, or nothing when the user cancelled.
+    std::optional<std::string> Execute();
+
+    QFileDialog* dialog() const { return dialog_; }
+    // The filter chosen last, as the user reads it.
+    QString selectedFilter() const;
+
+private:
+    Purpose purpose_;
+    QFileDialog* dialog_;
+    QString lastName_;
+    QString lastFilter_;
+};
+
+} // namespace skedula

@@ -1,0 +1,47 @@
+#include "e2e/RigctldProcess.h"
+
+#include "fakes/FakeRigctldServer.h"
+
+#include <QElapsedTimer>
+#include <QTcpSocket>
+#include <QThread>
+
+namespace skedula::e2e {
+
+RigctldProcess::RigctldProcess() : port_(FreeLoopbackPort()) {
+    process_.start("rigctld", {"-m", "1", "-C", "static_data=1", "-T", "127.0.0.1", "-t",
+                               QString::number(port_)});
+    process_.waitForStarted(3000);
+    QElapsedTimer waited;
+    waited.start();
+    while (running() && waited.elapsed() < 5000) {
+        QTcpSocket probe;
+        probe.connectToHost("127.0.0.1", port_);
+        if (probe.waitForConnected(200))
+            return;
+        QThread::msleep(20);
+    }
+}
+
+RigctldProcess::~RigctldProcess() {
+    process_.terminate();
+    if (!process_.waitForFinished(3000)) {
+        process_.kill();
+        process_.waitForFinished(3000);
+    }
+}
+
+std::string RigctldProcess::ask(const std::string& command) const {
+    QTcpSocket socket;
+    socket.connectToHost("127.0.0.1", port_);
+    if (!socket.waitForConnected(1000))
+        return {};
+    socket.write((command + "\n").c_str());
+    socket.flush();
+    std::string reply;
+    while (socket.waitForReadyRead(300))
+        reply += socket.readAll().toStdString();
+    return reply;
+}
+
+} // namespace skedula::e2e

@@ -1,0 +1,121 @@
+// The watch list's cells as the user sees and edits them: shown as UTF-8, or as Windows-1252
+// when not valid UTF-8; an edit reaches the cell at every change; Start ends an open edit.
+#include "WindowRig.h"
+#include "ui/CellText.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+namespace skedula {
+namespace {
+
+using uitest::WindowRig;
+
+TEST(CellText, ShowsUtf8AsItIsAndAnythingElseAsWindows1252) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"USB", "USB"},
+        {"Z\xC3\xBCrich.wav", "Z\xC3\xBCrich.wav"}, // valid UTF-8
+        {"Z\xFCrich.wav", "Z\xC3\xBCrich.wav"},     // Windows-1252 ü
+        {"\x80 5", "\xE2\x82\xAC 5"},               // the euro sign
+        {"a\x81z", "a\xEF\xBF\xBDz"},               // undefined in the code page
+        {"\xC3", "\xC3\x83"},                       // a UTF-8 sequence cut short
+        {"\xE9t\xE9 \x96 hiver", "\xC3\xA9t\xC3\xA9 \xE2\x80\x93 hiver"}, // é and the en dash
+    };
+    for (const auto& [bytes, shown] : cases)
+        EXPECT_EQ(DisplayText(bytes), shown) << bytes;
+}
+
+class CellEditing : public ::testing::Test {
+protected:
+    void SetUp() override {
+        rig.form().show();
+        QApplication::setActiveWindow(&rig.form());
+        QCoreApplication::processEvents();
+    }
+
+    QModelIndex cell(int column, int row) {
+        return rig.form().ListeSG->model()->index(row - 1, column);
+    }
+
+    // Opens the in-place editor of a list cell; nullptr when the grid does not open one.
+    QLineEdit* openEditor(int column, int row) {
+        StringGrid* grid = rig.form().ListeSG;
+        grid->setCurrentIndex(cell(column, row));
+        grid->edit(cell(column, row));
+        QCoreApplication::processEvents();
+        for (QLineEdit* editor : grid->findChildren<QLineEdit*>())
+            if (editor->isVisible())
+                return editor;
+        return nullptr;
+    }
+
+    WindowRig rig;
+};
+
+TEST_F(CellEditing, TheCellTakesTheEditedTextAtEveryChange) {
+    QLineEdit* editor = openEditor(0, 1);
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "14:3");
+    EXPECT_EQ(rig.engine.ListeSG.cell(0, 1), "14:3"); // while the editor is still open
+    QTest::keyClick(editor, Qt::Key_0);
+    EXPECT_EQ(rig.engine.ListeSG.cell(0, 1), "14:30");
+}
+
+TEST_F(CellEditing, StartKeepsAnEditInProgressAndEndsIt) {
+    QLineEdit* editor = openEditor(1, 2);
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "7100000");
+    rig.engine.StartBtnClick();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.engine.ListeSG.cell(1, 2), "7100000");
+    EXPECT_EQ(openEditor(1, 2), nullptr); // no cell opens while running
+
+    rig.engine.StopBtnClick();
+    editor = openEditor(1, 2);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), "7100000");
+}
+
+TEST_F(CellEditing, LoadedBytesStayUntilTheUserChangesTheCell) {
+    rig.engine.ListeSG.setCell(4, 1,
+                               "Gl\xF6"
+                               "ckchen.wav"); // a list written on Windows
+    rig.engine.ListeSG.setCell(4, 2,
+                               "Gl\xF6"
+                               "ckchen.wav");
+    EXPECT_EQ(cell(4, 1).data().toString(), QString::fromUtf8("Glöckchen.wav"));
+
+    QLineEdit* editor = openEditor(4, 1);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), QString::fromUtf8("Glöckchen.wav"));
+    QTest::keyClick(editor, Qt::Key_Return); // opened and closed without a change
+    QCoreApplication::processEvents();       // the editor hands its text over after the key
+    EXPECT_EQ(rig.engine.ListeSG.cell(4, 1), "Gl\xF6"
+                                             "ckchen.wav");
+
+    editor = openEditor(4, 2);
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_End);
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    EXPECT_EQ(rig.engine.ListeSG.cell(4, 2), "Gl\xC3\xB6"
+                                             "ckchen.wa"); // edited: now UTF-8
+    EXPECT_EQ(rig.engine.ListeSG.cell(4, 1), "Gl\xF6"
+                                             "ckchen.wav");
+}
+
+TEST_F(CellEditing, TheQueueIsNeverEdited) {
+    StringGrid* queue = rig.form().SchlangeSG;
+    const QModelIndex first = queue->model()->index(0, 0);
+    queue->setCurrentIndex(first);
+    queue->edit(first);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(queue->findChildren<QLineEdit*>().isEmpty() ||
+                !queue->findChildren<QLineEdit*>().front()->isVisible());
+    EXPECT_FALSE(queue->model()->flags(first) & Qt::ItemIsEditable);
+}
+
+} // namespace
+} // namespace skedula
