@@ -1,4 +1,5 @@
 #include "app/QtStepTimer.h"
+#include "fakes/EventLoop.h"
 #include "fakes/ModalBoxWatcher.h"
 
 #include <QCoreApplication>
@@ -10,15 +11,6 @@ namespace skedula {
 namespace {
 
 using fakes::ModalBoxWatcher;
-
-// Runs the event loop until the condition holds or a generous bound has passed.
-bool RunUntil(const std::function<bool()>& done, int boundMs = 10000) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!done() && elapsed.elapsed() < boundMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return done();
-}
 
 TEST(StepTimer, FollowsTheIntervalContract) {
     QtStepTimer timer;
@@ -64,8 +56,8 @@ TEST(StepTimer, ATicksErrorIsReportedOnceWhileTheTicksGoOn) {
         return ticks >= ticksWhenBoxOpened + 5;
     });
     timer.setInterval(20);
-    ASSERT_TRUE(
-        RunUntil([&] { return ticksWhenBoxOpened >= 0 && ticks >= ticksWhenBoxOpened + 8; }));
+    ASSERT_TRUE(test::WaitUntil(
+        [&] { return ticksWhenBoxOpened >= 0 && ticks >= ticksWhenBoxOpened + 8; }));
     timer.setInterval(0);
     ASSERT_EQ(watcher.boxes().size(), 1u);
     EXPECT_EQ(watcher.boxes()[0].caption, "Skedula");

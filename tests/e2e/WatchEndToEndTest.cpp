@@ -2,6 +2,7 @@
 // alarm player (on SDL's disk driver): a due entry is tuned, sampled, reported and sounded.
 #include "app/Composition.h"
 #include "e2e/RigctldProcess.h"
+#include "fakes/EventLoop.h"
 #include "fakes/FakeRigctldServer.h"
 #include "fakes/ModalBoxWatcher.h"
 #include "sound/SoundTestKit.h"
@@ -19,14 +20,6 @@ namespace {
 using e2e::RigctldProcess;
 using fakes::ModalBoxWatcher;
 using soundtest::DiskAudioTest;
-
-bool RunUntil(const std::function<bool()>& done, int boundMs) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!done() && elapsed.elapsed() < boundMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
 
 // The window hands a click to the engine through the event loop.
 void Click(QPushButton* button) {
@@ -67,15 +60,18 @@ TEST_F(WatchEndToEnd, ADueEntryAboveItsThresholdIsReportedAndSounded) {
     loadList(program, "S5");
 
     Click(form.StartBtn);
-    ASSERT_TRUE(RunUntil([&] { return form.StatusLabel->text() == "connected"; }, 10000));
+    ASSERT_TRUE(test::WaitUntil([&] { return form.StatusLabel->text() == "connected"; },
+                                std::chrono::milliseconds(10000)));
 
     // Tuned at the first tick: the radio itself now stands on the entry's frequency and mode.
-    ASSERT_TRUE(RunUntil([&] { return form.FrequencyLabel->text() == "7100000"; }, 10000));
+    ASSERT_TRUE(test::WaitUntil([&] { return form.FrequencyLabel->text() == "7100000"; },
+                                std::chrono::milliseconds(10000)));
     EXPECT_EQ(radio.ask("f"), "7100000\n");
     EXPECT_EQ(radio.ask("m").substr(0, 3), "AM\n");
 
     // Samples at 5, 7.5 and 10 s; the report follows at the third.
-    ASSERT_TRUE(RunUntil([&] { return program.engine().QueuePos == 1; }, 40000));
+    ASSERT_TRUE(test::WaitUntil([&] { return program.engine().QueuePos == 1; },
+                                std::chrono::milliseconds(40000)));
     const QStringList lines = logLines(form);
     ASSERT_EQ(lines.size(), 6) << form.Memo->toPlainText().toStdString();
     EXPECT_EQ(lines[0], "");
@@ -107,7 +103,8 @@ TEST_F(WatchEndToEnd, AnEntryBelowItsThresholdWritesNothingAndPlaysNothing) {
     loadList(program, "S8");
 
     Click(form.StartBtn);
-    ASSERT_TRUE(RunUntil([&] { return program.engine().QueuePos == 1; }, 40000));
+    ASSERT_TRUE(test::WaitUntil([&] { return program.engine().QueuePos == 1; },
+                                std::chrono::milliseconds(40000)));
     EXPECT_EQ(form.Memo->toPlainText(), "");
     EXPECT_FALSE(output.hasSound());
     EXPECT_TRUE(boxes.boxes().empty());
@@ -134,8 +131,10 @@ TEST_F(WatchEndToEnd, TheShippedExampleReportsWithSkedulasOwnRigctld) {
         LoadList(program.engine().ListeSG, "examples/watch-list.txt");
 
         Click(form.StartBtn);
-        EXPECT_TRUE(RunUntil([&] { return form.StatusLabel->text() == "connected"; }, 10000));
-        ASSERT_TRUE(RunUntil([&] { return program.engine().QueuePos >= 1; }, 40000));
+        EXPECT_TRUE(test::WaitUntil([&] { return form.StatusLabel->text() == "connected"; },
+                                    std::chrono::milliseconds(10000)));
+        ASSERT_TRUE(test::WaitUntil([&] { return program.engine().QueuePos >= 1; },
+                                    std::chrono::milliseconds(40000)));
         const QStringList lines = form.Memo->toPlainText().split('\n');
         ASSERT_EQ(lines.size(), 6) << form.Memo->toPlainText().toStdString();
         EXPECT_EQ(lines[2], "7100000 AM");

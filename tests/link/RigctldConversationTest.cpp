@@ -2,7 +2,7 @@
 // loopback port: normal service, a refused item, a server that quits, hangs or talks nonsense,
 // and commands that must never reach the wire.
 #include "link/rigctld/RigctldConversation.h"
-#include "EventLoop.h"
+#include "fakes/EventLoop.h"
 #include "fakes/FakeRigctldServer.h"
 #include "link/AdvisedItem.h"
 #include "link/ReceiverLink.h"

@@ -1,7 +1,7 @@
 // The receiver link over the real rigctld (Hamlib's dummy rig with constant readings) on a
 // free loopback port: what the user sees when Start meets a running server, the server that
 // Skedula starts itself, and the server dying under a running watch.
-#include "EventLoop.h"
+#include "fakes/EventLoop.h"
 #include "fakes/FakeRigctldServer.h"
 #include "link/AdvisedItem.h"
 #include "link/ReceiverLink.h"

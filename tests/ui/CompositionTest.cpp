@@ -1,6 +1,7 @@
 // The program as the composition root puts it together: the window with the real engine,
 // step timer, receiver link over rigctld and alarm player.
 #include "app/Composition.h"
+#include "fakes/EventLoop.h"
 #include "fakes/FakeRigctldServer.h"
 #include "fakes/ModalBoxWatcher.h"
 
@@ -15,15 +16,6 @@ namespace skedula {
 namespace {
 
 using fakes::ModalBoxWatcher;
-
-// Runs the event loop until the condition holds or a generous bound has passed.
-bool RunUntil(const std::function<bool()>& done, int boundMs = 15000) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!done() && elapsed.elapsed() < boundMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
 
 bool Listening(std::uint16_t port) {
     QTcpSocket socket;
@@ -61,7 +53,7 @@ TEST(Composition, AnUnreachableLinkGivesNoMessageAndTheTicksGoOn) {
 
     Click(form.StartBtn);
     EXPECT_TRUE(form.StopBtn->isEnabled());
-    ASSERT_TRUE(RunUntil([&] { return program.engine().stepCounter() >= 2; }));
+    ASSERT_TRUE(test::WaitUntil([&] { return program.engine().stepCounter() >= 2; }));
     EXPECT_TRUE(watcher.boxes().empty());
     EXPECT_EQ(form.StatusLabel->text(), "diconnected");
     EXPECT_EQ(form.statusColour(), TSkedulaForm::DisconnectedColour);
@@ -96,7 +88,7 @@ TEST(Composition, WorksWithRigctldAndClosesTheLinkOnTheWayOut) {
     form.close();
     program.reset(); // FormDestroy closes the open link; the server we started ends
     EXPECT_TRUE(watcher.boxes().empty());
-    EXPECT_TRUE(RunUntil([&] { return !Listening(settings.endpoint.port); }));
+    EXPECT_TRUE(test::WaitUntil([&] { return !Listening(settings.endpoint.port); }));
 }
 
 TEST(Composition, TheProgramEndsWithExitCodeZeroWhenTheWindowCloses) {
