@@ -104,12 +104,16 @@ void StringGrid::selectGridRow(int row) {
     QItemSelectionModel* selection = selectionModel();
     const int modelRow = row - 1;
     if (modelRow < 0 || modelRow >= model_->rowCount()) {
-        selection->clearSelection();
+        if (selection->hasSelection())
+            selection->clearSelection();
         return;
     }
     // Only the selection changes: moving the current cell would scroll the grid to it.
     const QItemSelection cells(model_->index(modelRow, 0),
                                model_->index(modelRow, model_->columnCount() - 1));
+    // Every tick sets the highlight; leaving an unchanged one alone spares a repaint.
+    if (selection->selection() == cells)
+        return;
     selection->select(cells, QItemSelectionModel::ClearAndSelect);
 }
 
