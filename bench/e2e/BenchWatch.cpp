@@ -153,16 +153,28 @@ int main(int argc, char** argv) {
     form.StartBtn->click();
     RunFor(70000, [&] { return engine.QueuePos >= 5; });
 
-    // An idle running watch: nothing due from the next minute on.
-    for (int row = 1; row <= 5; ++row)
-        engine.ListeSG.setCell(0, row, "");
-    const double cpuBefore = CpuSeconds();
-    const TimePoint idleStart = SteadyClock::now();
-    RunFor(30000);
-    const double idleCpuPerMinute =
-        (CpuSeconds() - cpuBefore) * 60000.0 / Ms(SteadyClock::now() - idleStart);
     form.StopBtn->click();
     QCoreApplication::processEvents();
+
+    // An idle running watch with an empty list, connected to rigctld directly: the relay
+    // would cut the server's replies into more pieces than a direct connection delivers.
+    double idleCpuPerMinute = 0;
+    {
+        LinkSettings direct = settings;
+        direct.endpoint.port = rigPort;
+        Composition idle(direct);
+        idle.showMainWindow();
+        idle.mainWindow().StartBtn->click();
+        RunFor(3000);
+        const double cpuBefore = CpuSeconds();
+        const TimePoint idleStart = SteadyClock::now();
+        RunFor(30000);
+        idleCpuPerMinute =
+            (CpuSeconds() - cpuBefore) * 60000.0 / Ms(SteadyClock::now() - idleStart);
+        idle.mainWindow().StopBtn->click();
+        QCoreApplication::processEvents();
+        idle.mainWindow().close();
+    }
 
     const double nominal[3] = {5000, 7500, 10000};
     const char* names[3] = {"sample 1 offset", "sample 2 offset", "sample 3 offset"};
