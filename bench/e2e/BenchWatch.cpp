@@ -5,11 +5,11 @@
 #include "LineProxy.h"
 #include "app/Composition.h"
 #include "app/SkedulaApplication.h"
+#include "fakes/FreePort.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QProcess>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
 #include <QTimer>
@@ -77,12 +77,6 @@ void RunFor(int ms, const std::function<bool()>& done = nullptr) {
     loop.exec();
 }
 
-std::uint16_t FreePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
 // What each tick did, seen from outside the engine.
 struct TickLog {
     std::vector<TimePoint> ticks;
@@ -97,7 +91,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     SkedulaApplication app(argc, argv);
 
-    const std::uint16_t rigPort = FreePort();
+    const std::uint16_t rigPort = FreeLoopbackPort();
     QProcess rigctld;
     rigctld.start("rigctld", {"-m", "1", "-C", "static_data=1", "-T", "127.0.0.1", "-t",
                               QString::number(rigPort)});

@@ -2,6 +2,7 @@
 // how soon a command is at the server, and the same query done the way a listener would
 // script it without Skedula (one rigctl process per query). Prints one line per figure:
 // name<TAB>value<TAB>unit<TAB>target.
+#include "fakes/FreePort.h"
 #include "link/AdvisedItem.h"
 #include "link/ReceiverLink.h"
 #include "link/rigctld/RigctldConversation.h"
@@ -26,7 +27,6 @@
 #include <cstdio>
 #include <map>
 #include <mutex>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -67,26 +67,6 @@ int BoundSocket(std::uint16_t& port) {
     return fd;
 }
 
-// A free port below the kernel's ephemeral range, so that nobody's bind to port 0 takes it
-// before rigctld binds it.
-std::uint16_t FreePort() {
-    std::mt19937 random(std::random_device{}());
-    std::uniform_int_distribution<int> range(20000, 32000);
-    while (true) {
-        const auto port = static_cast<std::uint16_t>(range(random));
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(port);
-        const bool free = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        ::close(fd);
-        if (free) {
-            return port;
-        }
-    }
-}
-
 bool Accepts(std::uint16_t port) {
     QTcpSocket probe;
     probe.connectToHost(QStringLiteral("127.0.0.1"), port);
@@ -125,7 +105,7 @@ bool ScriptedQuery(const std::string& endpoint) {
 // output on reports "rig_set_freq called ... freq=N" as it starts on the command; a thread
 // reads that from its stderr and notes the time (pipe latency included).
 void MeasureCommandArrival() {
-    const std::uint16_t port = FreePort();
+    const std::uint16_t port = skedula::FreeLoopbackPort();
     int pipeFds[2];
     if (::pipe(pipeFds) != 0) {
         return;
@@ -219,7 +199,7 @@ void MeasureCommandArrival() {
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
 
-    const std::uint16_t port = FreePort();
+    const std::uint16_t port = skedula::FreeLoopbackPort();
     QProcess rigctld;
     rigctld.start("rigctld", {"-m", "1", "-C", "static_data=1", "-T", "127.0.0.1", "-t",
                               QString::number(port)});

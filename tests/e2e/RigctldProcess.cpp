@@ -1,6 +1,6 @@
 #include "e2e/RigctldProcess.h"
 
-#include "fakes/FakeRigctldServer.h"
+#include "fakes/FreePort.h"
 
 #include <QElapsedTimer>
 #include <QTcpSocket>

@@ -3,7 +3,7 @@
 #include "app/Composition.h"
 #include "e2e/RigctldProcess.h"
 #include "fakes/EventLoop.h"
-#include "fakes/FakeRigctldServer.h"
+#include "fakes/FreePort.h"
 #include "fakes/ModalBoxWatcher.h"
 #include "sound/SoundTestKit.h"
 #include "storage/ListFile.h"

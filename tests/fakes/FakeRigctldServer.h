@@ -3,6 +3,8 @@
 // every line it receives, and can quit, reset, stall or talk nonsense on demand.
 #pragma once
 
+#include "fakes/FreePort.h"
+
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -77,8 +79,5 @@ private:
     int fd_ = -1;
     std::uint16_t port_ = 0;
 };
-
-// A loopback port that nothing listens on, at least right now, for a server to bind.
-std::uint16_t FreeLoopbackPort();
 
 } // namespace skedula

@@ -2,7 +2,7 @@
 // free loopback port: what the user sees when Start meets a running server, the server that
 // Skedula starts itself, and the server dying under a running watch.
 #include "fakes/EventLoop.h"
-#include "fakes/FakeRigctldServer.h"
+#include "fakes/FreePort.h"
 #include "link/AdvisedItem.h"
 #include "link/ReceiverLink.h"
 #include "link/rigctld/RigctldConversation.h"

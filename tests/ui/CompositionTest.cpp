@@ -2,7 +2,7 @@
 // step timer, receiver link over rigctld and alarm player.
 #include "app/Composition.h"
 #include "fakes/EventLoop.h"
-#include "fakes/FakeRigctldServer.h"
+#include "fakes/FreePort.h"
 #include "fakes/ModalBoxWatcher.h"
 
 #include <QApplication>
