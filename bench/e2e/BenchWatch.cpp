@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
 
     LinkSettings settings;
     settings.endpoint.port = proxy.port();
-    settings.serverCommandLine = "/nonexistent/bench/rigctld";
+    settings.serverArguments = {"/nonexistent/bench/rigctld"};
     Composition program(settings);
     TSkedulaForm& form = program.mainWindow();
     program.showMainWindow();

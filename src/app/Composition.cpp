@@ -11,7 +11,7 @@ Composition::Composition(LinkSettings settings)
       FrequencyDdeClientItem_(link_, std::string(contract::FrequencyItem)),
       receiver_(link_, FrequencyDdeClientItem_, ModeDdeClientItem_, SMeterDdeClientItem_),
       window_(std::make_unique<TSkedulaForm>()) {
-    link_.SetServiceApplication(settings.serverCommandLine);
+    link_.SetServiceApplication(settings.serverArguments);
     engine_ = std::make_unique<WatchEngine>(
         WatchEngine::Ports{clock_, timer_, receiver_, player_, *window_, *window_});
     ConnectLinkEvents();

@@ -16,6 +16,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace skedula {
 
@@ -23,7 +24,8 @@ namespace skedula {
 // defaults; tests point it at a server of their own.
 struct LinkSettings {
     RigctldEndpoint endpoint{};
-    std::string serverCommandLine = RigctldConversation::ServerCommandLine(RigctldEndpoint{});
+    std::vector<std::string> serverArguments =
+        RigctldConversation::ServerArguments(RigctldEndpoint{});
     RigctldTimings timings{};
 };
 

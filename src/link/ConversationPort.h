@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace skedula {
 
@@ -40,8 +41,9 @@ public:
     // Ends the conversation from our side; no ConversationEnded follows.
     virtual void Disconnect() = 0;
 
-    // Starts the server program from a command line; true when it reports having started.
-    virtual bool StartServer(const std::string& commandLine) = 0;
+    // Starts the server program: the first argument names the program, the others are passed
+    // to it as they are, without a shell. True when it reports having started.
+    virtual bool StartServer(const std::vector<std::string>& arguments) = 0;
 };
 
 } // namespace skedula

@@ -43,9 +43,16 @@ bool ReceiverLink::OpenConversation() {
     bool connected = port_.Connect(service_, topic_);
     if (!connected && (!service_.empty() || !serviceApplication_.empty())) {
         // Started even when the server runs and only refused us; one more connect, no retry.
-        const std::string commandLine =
-            serviceApplication_.empty() ? service_ + " " + topic_ : serviceApplication_;
-        if (port_.StartServer(commandLine)) {
+        // Without a program of its own the service names the program and the topic its
+        // argument.
+        std::vector<std::string> arguments = serviceApplication_;
+        if (arguments.empty()) {
+            arguments.push_back(service_);
+            if (!topic_.empty()) {
+                arguments.push_back(topic_);
+            }
+        }
+        if (port_.StartServer(arguments)) {
             connected = port_.Connect(service_, topic_);
         }
     }

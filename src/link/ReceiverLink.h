@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace skedula {
@@ -34,10 +35,10 @@ public:
 
     const std::string& DdeService() const { return service_; }
     const std::string& DdeTopic() const { return topic_; }
-    // The command line that starts the server when the first connect fails.
-    const std::string& ServiceApplication() const { return serviceApplication_; }
-    void SetServiceApplication(const std::string& commandLine) {
-        serviceApplication_ = commandLine;
+    // The program and its arguments that start the server when the first connect fails.
+    const std::vector<std::string>& ServiceApplication() const { return serviceApplication_; }
+    void SetServiceApplication(std::vector<std::string> arguments) {
+        serviceApplication_ = std::move(arguments);
     }
     bool IsOpen() const { return open_; }
 
@@ -62,7 +63,7 @@ private:
     std::vector<AdvisedItem*> items_;
     std::string service_;
     std::string topic_;
-    std::string serviceApplication_;
+    std::vector<std::string> serviceApplication_;
     bool open_ = false;
 };
 

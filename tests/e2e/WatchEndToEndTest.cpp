@@ -41,7 +41,7 @@ protected:
     LinkSettings settingsFor(const RigctldProcess& radio) {
         LinkSettings settings;
         settings.endpoint.port = radio.port();
-        settings.serverCommandLine = "/nonexistent/skedula-e2e/rigctld"; // never started here
+        settings.serverArguments = {"/nonexistent/skedula-e2e/rigctld"}; // never started here
         return settings;
     }
 
@@ -124,7 +124,7 @@ TEST_F(WatchEndToEnd, TheShippedExampleReportsWithSkedulasOwnRigctld) {
     {
         LinkSettings settings;
         settings.endpoint.port = FreeLoopbackPort();
-        settings.serverCommandLine = RigctldConversation::ServerCommandLine(settings.endpoint);
+        settings.serverArguments = RigctldConversation::ServerArguments(settings.endpoint);
         Composition program(settings);
         TSkedulaForm& form = program.mainWindow();
         program.showMainWindow();

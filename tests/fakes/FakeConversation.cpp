@@ -56,8 +56,12 @@ void FakeConversation::Disconnect() {
     connected = false;
 }
 
-bool FakeConversation::StartServer(const std::string& commandLine) {
-    calls.push_back("StartServer " + commandLine);
+bool FakeConversation::StartServer(const std::vector<std::string>& arguments) {
+    std::string call = "StartServer";
+    for (const std::string& argument : arguments) {
+        call += " " + argument;
+    }
+    calls.push_back(call);
     if (startSucceeds && startMakesServerRun) {
         serverRunning = true;
     }

@@ -23,8 +23,8 @@ public:
     std::set<std::string> failingItems;        // requests fail for these
     std::map<std::string, std::string> values; // what a request returns
 
-    // Every call, in order: "Connect S T", "StartServer L", "StartAdvise I", "Request I",
-    // "Execute C", "Disconnect".
+    // Every call, in order: "Connect S T", "StartServer A B C" (the arguments, joined by blanks),
+    // "StartAdvise I", "Request I", "Execute C", "Disconnect".
     std::vector<std::string> calls;
     std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
     void ClearCalls() { calls.clear(); }
@@ -42,7 +42,7 @@ public:
     std::optional<std::string> Request(const std::string& item) override;
     bool Execute(const std::string& command) override;
     void Disconnect() override;
-    bool StartServer(const std::string& commandLine) override;
+    bool StartServer(const std::vector<std::string>& arguments) override;
 };
 
 } // namespace skedula

@@ -36,7 +36,7 @@ protected:
         Watch(mode);
         Watch(sMeter);
         port.values = {{"HRD_FREQUENCY", "14230000"}, {"HRD_MODE", "USB"}, {"HRD_SMETER", "S7"}};
-        link.SetServiceApplication("rigctld -T 127.0.0.1 -t 4532");
+        link.SetServiceApplication({"rigctld", "-T", "127.0.0.1", "-t", "4532"});
     }
 
     void Watch(AdvisedItem& item) {
@@ -109,41 +109,41 @@ TEST_F(ReceiverLinkTest, OpenOnOpenLinkReturnsFalseAndChangesNothing) {
 
 TEST_F(ReceiverLinkTest, StartsTheServerOnceWhenTheFirstConnectFails) {
     struct Case {
-        std::string serviceApplication;
+        std::vector<std::string> serviceApplication;
         bool startSucceeds;
         bool startedServerOffers;
         Calls calls;
         bool opened;
     };
     const std::vector<Case> cases = {
-        {"rigctld -T 127.0.0.1 -t 4532",
+        {{"rigctld", "-T", "127.0.0.1", "-t", "4532"},
          true,
          true,
          {"Connect HRD_RADIO_000 HRD_CAT", "StartServer rigctld -T 127.0.0.1 -t 4532",
           "Connect HRD_RADIO_000 HRD_CAT"},
          true},
-        // Without a program the names make the command line, exactly as stored.
-        {"",
+        // Without a program the service names the program and the topic its argument.
+        {{},
          true,
          true,
          {"Connect HRD_RADIO_000 HRD_CAT", "StartServer HRD_RADIO_000 HRD_CAT",
           "Connect HRD_RADIO_000 HRD_CAT"},
          true},
         // A start that fails gets no second connect.
-        {"/nowhere/rigctld",
+        {{"/nowhere/rigctld"},
          false,
          false,
          {"Connect HRD_RADIO_000 HRD_CAT", "StartServer /nowhere/rigctld"},
          false},
         // Started, but not offering the service in time: one more connect, then give up.
-        {"rigctld",
+        {{"rigctld"},
          true,
          false,
          {"Connect HRD_RADIO_000 HRD_CAT", "StartServer rigctld", "Connect HRD_RADIO_000 HRD_CAT"},
          false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.serviceApplication);
+        SCOPED_TRACE(c.calls.size() > 1 ? c.calls[1] : "");
         FakeConversation fake;
         fake.serverRunning = false;
         fake.startSucceeds = c.startSucceeds;
@@ -167,7 +167,7 @@ TEST_F(ReceiverLinkTest, StartsTheServerOnceWhenTheFirstConnectFails) {
 
 TEST_F(ReceiverLinkTest, NoServerStartWithoutServiceAndProgram) {
     port.serverRunning = false;
-    link.SetServiceApplication("");
+    link.SetServiceApplication({});
     link.SetServiceTopic("", "HRD_CAT");
     port.ClearCalls();
 

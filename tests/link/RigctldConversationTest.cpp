@@ -47,7 +47,7 @@ struct Station {
 
     explicit Station(std::uint16_t port, RigctldTimings timings = Fast())
         : port(RigctldEndpoint{"127.0.0.1", port}, timings) {
-        link.SetServiceApplication("");
+        link.SetServiceApplication({});
         link.OnOpen = [this] { events.push_back("open"); };
         link.OnClose = [this] {
             events.push_back("close");
@@ -283,8 +283,8 @@ TEST(RigctldConversation, OnlyTheContractServiceAndTopicConnect) {
 TEST(RigctldConversation, MissingServerProgramFailsTheOpen) {
     const std::uint16_t freePort = skedula::FreeLoopbackPort();
     Station station(freePort);
-    station.link.SetServiceApplication("/nonexistent/rigctld -T 127.0.0.1 -t " +
-                                       std::to_string(freePort));
+    station.link.SetServiceApplication(
+        {"/nonexistent/rigctld", "-T", "127.0.0.1", "-t", std::to_string(freePort)});
 
     EXPECT_FALSE(station.Start());
     EXPECT_EQ(station.events, (Lines{"HRD_FREQUENCY=", "HRD_MODE=", "HRD_SMETER="}));

@@ -75,7 +75,7 @@ struct Station {
     int closes = 0;
 
     explicit Station(std::uint16_t port) : port(RigctldEndpoint{"127.0.0.1", port}) {
-        link.SetServiceApplication("");
+        link.SetServiceApplication({});
         link.OnOpen = [this] { ++opens; };
         link.OnClose = [this] { ++closes; };
     }
@@ -150,8 +150,8 @@ TEST_F(RealRigctld, KilledServerGivesOneClose) {
 TEST_F(RealRigctld, StartedServerListensOnLoopbackOnlyAndEndsWithTheConversation) {
     ASSERT_FALSE(Accepts(port));
     auto station = std::make_unique<Station>(port);
-    station->link.SetServiceApplication("rigctld -m 1 -C static_data=1 -T 127.0.0.1 -t " +
-                                        std::to_string(port));
+    station->link.SetServiceApplication({"rigctld", "-m", "1", "-C", "static_data=1", "-T",
+                                         "127.0.0.1", "-t", std::to_string(port)});
 
     ASSERT_TRUE(station->Start());
     EXPECT_EQ(station->Texts(), (Lines{"145000000", "FM", "S7"}));
@@ -167,8 +167,8 @@ TEST_F(RealRigctld, StartedServerListensOnLoopbackOnlyAndEndsWithTheConversation
 }
 
 TEST_F(RealRigctld, DefaultServerCommandIsRigctldOnLoopback) {
-    EXPECT_EQ(RigctldConversation::ServerCommandLine(RigctldEndpoint{}),
-              "rigctld -T 127.0.0.1 -t 4532");
+    EXPECT_EQ(RigctldConversation::ServerArguments(RigctldEndpoint{}),
+              (Lines{"rigctld", "-T", "127.0.0.1", "-t", "4532"}));
 }
 
 } // namespace

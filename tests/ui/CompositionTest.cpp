@@ -26,7 +26,7 @@ bool Listening(std::uint16_t port) {
 LinkSettings Unreachable() {
     LinkSettings settings;
     settings.endpoint.port = FreeLoopbackPort();
-    settings.serverCommandLine = "/nonexistent/skedula-test/rigctld";
+    settings.serverArguments = {"/nonexistent/skedula-test/rigctld"};
     return settings;
 }
 
@@ -34,8 +34,9 @@ LinkSettings RigctldOnAFreePort() {
     LinkSettings settings;
     settings.endpoint.port = FreeLoopbackPort();
     // rigctld's dummy rig with a constant S-meter.
-    settings.serverCommandLine =
-        RigctldConversation::ServerCommandLine(settings.endpoint) + " -C static_data=1";
+    settings.serverArguments = RigctldConversation::ServerArguments(settings.endpoint);
+    settings.serverArguments.push_back("-C");
+    settings.serverArguments.push_back("static_data=1");
     return settings;
 }
 

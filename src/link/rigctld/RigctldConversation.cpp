@@ -57,8 +57,8 @@ RigctldConversation::~RigctldConversation() {
     server_.Stop();
 }
 
-std::string RigctldConversation::ServerCommandLine(const RigctldEndpoint& endpoint) {
-    return "rigctld -T " + endpoint.host + " -t " + std::to_string(endpoint.port);
+std::vector<std::string> RigctldConversation::ServerArguments(const RigctldEndpoint& endpoint) {
+    return {"rigctld", "-T", endpoint.host, "-t", std::to_string(endpoint.port)};
 }
 
 void RigctldConversation::SetListener(ConversationListener* listener) {
@@ -109,10 +109,13 @@ void RigctldConversation::Disconnect() {
     DropConnection();
 }
 
-bool RigctldConversation::StartServer(const std::string& commandLine) {
+bool RigctldConversation::StartServer(const std::vector<std::string>& arguments) {
+    if (!serverStartAllowed_) {
+        return false;
+    }
     // One bound for starting the program and for its port to accept.
     const Clock::time_point deadline = Clock::now() + timings_.serverStart;
-    return server_.Start(commandLine, timings_.serverStart) && WaitForPort(deadline);
+    return server_.Start(arguments, timings_.serverStart) && WaitForPort(deadline);
 }
 
 bool RigctldConversation::Usable() const {

@@ -43,9 +43,15 @@ public:
     RigctldConversation(const RigctldConversation&) = delete;
     RigctldConversation& operator=(const RigctldConversation&) = delete;
 
-    // The link's ServiceApplication for this endpoint: "rigctld -T 127.0.0.1 -t 4532".
-    // Listening on loopback only keeps the radio off the network.
-    static std::string ServerCommandLine(const RigctldEndpoint& endpoint);
+    // The link's ServiceApplication for Hamlib's dummy radio at this endpoint:
+    // {"rigctld", "-T", "127.0.0.1", "-t", "4532"}. Listening on loopback only keeps the radio
+    // off the network.
+    static std::vector<std::string> ServerArguments(const RigctldEndpoint& endpoint);
+
+    // The server this object started, to tell why a start or an open failed.
+    const ServerProcess& Server() const { return server_; }
+    // With false, StartServer starts nothing and fails: for a rigctld on another computer.
+    void SetServerStartAllowed(bool allowed) { serverStartAllowed_ = allowed; }
 
     void SetListener(ConversationListener* listener) override;
     bool Connect(const std::string& service, const std::string& topic) override;
@@ -53,7 +59,7 @@ public:
     std::optional<std::string> Request(const std::string& item) override;
     bool Execute(const std::string& command) override;
     void Disconnect() override;
-    bool StartServer(const std::string& commandLine) override;
+    bool StartServer(const std::vector<std::string>& arguments) override;
 
 private:
     enum class Purpose { Exchange, Poll, Command };
@@ -117,6 +123,7 @@ private:
     QTimer flushTimer_;
 
     ServerProcess server_;
+    bool serverStartAllowed_ = true;
 };
 
 } // namespace skedula
