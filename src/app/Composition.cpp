@@ -1,6 +1,11 @@
 #include "app/Composition.h"
 
+#include "app/ReportError.h"
 #include "link/RadioContract.h"
+#include "storage/ListFile.h"
+#include "storage/ReportFile.h"
+
+#include <QTimer>
 
 namespace skedula {
 
@@ -10,10 +15,15 @@ Composition::Composition(LinkSettings settings)
       ModeDdeClientItem_(link_, std::string(contract::ModeItem)),
       FrequencyDdeClientItem_(link_, std::string(contract::FrequencyItem)),
       receiver_(link_, FrequencyDdeClientItem_, ModeDdeClientItem_, SMeterDdeClientItem_),
+      reports_(ReportFilePath(),
+               // Told after the tick has returned: a box inside it would hold the step timer.
+               [this](const std::string& message) {
+                   QTimer::singleShot(0, window_.get(), [message] { ReportError(message); });
+               }),
       window_(std::make_unique<TSkedulaForm>()) {
     link_.SetServiceApplication(settings.serverArguments);
     engine_ = std::make_unique<WatchEngine>(
-        WatchEngine::Ports{clock_, timer_, receiver_, player_, *window_, *window_});
+        WatchEngine::Ports{clock_, timer_, receiver_, player_, *window_, *window_, &reports_});
     ConnectLinkEvents();
     window_->attach(*engine_, receiver_);
     timer_.onTick = [this] { engine_->TimerTimer(); };
@@ -33,6 +43,16 @@ Composition::~Composition() {
 
 void Composition::showMainWindow() {
     window_->show();
+}
+
+void Composition::followStartRequest(const StartRequest& request) {
+    // Queued in this order, so Start comes after the list; an error box opened by the load
+    // runs a loop of its own, in which Start is pressed all the same.
+    if (request.listFile)
+        QTimer::singleShot(0, window_.get(),
+                           [this, path = *request.listFile] { LoadList(engine_->ListeSG, path); });
+    if (request.start)
+        QTimer::singleShot(0, window_.get(), [this] { window_->StartBtn->click(); });
 }
 
 void Composition::ConnectLinkEvents() {

@@ -1,7 +1,9 @@
 // The one place that builds Skedula's objects and connects them: the engine, the step timer,
-// the receiver link over rigctld with its three items, the alarm player and the two windows.
+// the receiver link over rigctld with its three items, the alarm player, the report file and
+// the two windows.
 #pragma once
 
+#include "app/CommandLine.h"
 #include "app/LinkReceiverPort.h"
 #include "app/QtStepTimer.h"
 #include "app/Startup.h"
@@ -11,6 +13,7 @@
 #include "link/ReceiverLink.h"
 #include "link/rigctld/RigctldConversation.h"
 #include "sound/AlarmPlayer.h"
+#include "storage/ReportWriter.h"
 #include "ui/About.h"
 #include "ui/Skedula.h"
 
@@ -38,11 +41,16 @@ public:
     ~Composition() override;
 
     void showMainWindow() override;
+    // What the command line asked for, done once the loop runs with the window shown: the
+    // list loaded as "Laden ..." loads it (a failure shown in the usual box), then Start
+    // pressed, also behind that box, so that a watch started at login runs unattended.
+    void followStartRequest(const StartRequest& request);
 
     TSkedulaForm& mainWindow() { return *window_; }
     TAboutForm& aboutForm() { return *about_; }
     WatchEngine& engine() { return *engine_; }
     QtStepTimer& stepTimer() { return timer_; }
+    ReportWriter& reportWriter() { return reports_; }
 
 private:
     void ConnectLinkEvents();
@@ -57,6 +65,7 @@ private:
     AdvisedItem ModeDdeClientItem_;
     AdvisedItem FrequencyDdeClientItem_;
     LinkReceiverPort receiver_;
+    ReportWriter reports_;
     std::unique_ptr<TSkedulaForm> window_;
     std::unique_ptr<WatchEngine> engine_;
     std::unique_ptr<TAboutForm> about_;

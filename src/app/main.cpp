@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/Composition.h"
 #include "app/SkedulaApplication.h"
 #include "app/Startup.h"
@@ -7,14 +8,31 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <cstdio>
 
 int main(int argc, char** argv) {
-    skedula::SkedulaApplication app(argc, argv);
+    // Read before the application object, which needs a display: --help, --version and a
+    // wrong call answer in any terminal.
+    const skedula::CommandLine commandLine = skedula::ParseCommandLine(argc, argv);
+    std::fputs(commandLine.out.c_str(), stdout);
+    std::fputs(commandLine.err.c_str(), stderr);
+    if (!commandLine.run)
+        return commandLine.exitCode;
+
+    // Qt sees only the program's name: a list file named like one of Qt's own options is
+    // still a list file.
+    int qtArgc = 1;
+    skedula::SkedulaApplication app(qtArgc, argv);
     app.setWindowIcon(QIcon(skedula::ChipIcon()));
     // The file dialogs and boxes speak the desktop's language, as the platform's own would.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale::system(), "qtbase", "_",
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtTexts);
-    return skedula::RunApplication(app, [] { return std::make_unique<skedula::Composition>(); });
+    const skedula::StartRequest request = *commandLine.run;
+    return skedula::RunApplication(app, [&request] {
+        auto program = std::make_unique<skedula::Composition>();
+        program->followStartRequest(request);
+        return program;
+    });
 }

@@ -1,6 +1,6 @@
 // The engine's small ports to the world outside it: the clock, the step timer, the receiver
-// link, the alarm player, the log and the window. The application connects the real ones;
-// the tests connect fakes.
+// link, the alarm player, the log, the window and the keeper of reports. The application
+// connects the real ones; the tests connect fakes.
 #pragma once
 
 #include <string>
@@ -55,6 +55,27 @@ class LogPort {
 public:
     virtual ~LogPort() = default;
     virtual void appendLine(const std::string& line) = 0;
+};
+
+// One alarm report as the evaluation wrote it into the log: the frequency and mode texts of
+// its third line, the three samples and the threshold, and the queue entry's alarm cell.
+struct AlarmReport {
+    std::string frequency;
+    std::string mode;
+    int sample1 = 0;
+    int sample2 = 0;
+    int sample3 = 0;
+    int threshold = 0;
+    std::string alarmFile;
+};
+
+// Keeps every report beyond the window's log, which is gone when the program ends. Called
+// once per report, before the alarm is opened; it reports its own failures and never throws,
+// so that a report that cannot be kept still sounds its alarm.
+class ReportPort {
+public:
+    virtual ~ReportPort() = default;
+    virtual void keepReport(const AlarmReport& report) = 0;
 };
 
 // What the engine shows in the window besides the grid cells.

@@ -154,15 +154,21 @@ void WatchEngine::EvaluateEntry() {
     if (Sample1 < threshold || Sample2 < threshold || Sample3 < threshold)
         return;
 
+    const std::string frequency = ports_.link.frequencyText();
+    const std::string mode = ports_.link.modeText();
     LogPort& log = ports_.log;
     log.appendLine({});
     log.appendLine(ports_.clock.timeText());
-    log.appendLine(ports_.link.frequencyText() + " " + ports_.link.modeText());
+    log.appendLine(frequency + " " + mode);
     log.appendLine(SampleLine(Sample1, threshold));
     log.appendLine(SampleLine(Sample2, threshold));
     log.appendLine(SampleLine(Sample3, threshold));
 
     const std::string alarmFile = SchlangeSG.cell(3, row);
+    // Kept before the alarm opens: a missing alarm file must not cost the report.
+    if (ports_.reports != nullptr)
+        ports_.reports->keepReport(
+            {frequency, mode, Sample1, Sample2, Sample3, threshold, alarmFile});
     if (alarmFile.empty())
         return;
     AlarmPort& alarm = ports_.alarm;

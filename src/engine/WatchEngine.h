@@ -26,6 +26,7 @@ public:
         AlarmPort& alarm;
         LogPort& log;
         WatchView& view;
+        ReportPort* reports = nullptr; // none: the reports stay in the log only
     };
 
     explicit WatchEngine(Ports ports);

@@ -2,47 +2,10 @@
 
 #include "engine/Utf8.h"
 
-#include <array>
-
 namespace skedula {
 
-namespace {
-
-// Code points of the bytes 0x80 to 0x9F; 0xFFFD where Windows-1252 defines none.
-constexpr std::array<char32_t, 32> kHighControls = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-} // namespace
-
-std::string Windows1252ToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (char byte : bytes) {
-        const auto b = static_cast<unsigned char>(byte);
-        AppendUtf8(out, b >= 0x80 && b <= 0x9F ? kHighControls[b - 0x80] : char32_t{b});
-    }
-    return out;
-}
-
 std::string DisplayText(std::string_view cellBytes) {
-    if (IsValidUtf8(cellBytes))
-        return std::string(cellBytes);
-    return Windows1252ToUtf8(cellBytes);
+    return Utf8OrWindows1252(cellBytes);
 }
 
 } // namespace skedula

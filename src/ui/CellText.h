@@ -2,15 +2,14 @@
 // so lists written on Windows show their umlauts. The stored bytes are never changed by showing.
 #pragma once
 
+#include "engine/Utf8.h"
+
 #include <string>
 #include <string_view>
 
 namespace skedula {
 
-// The cell's text as UTF-8 for display.
+// The cell's text as UTF-8 for display: the report file keeps cells the same way.
 std::string DisplayText(std::string_view cellBytes);
-
-// Windows-1252 bytes as UTF-8; bytes the code page leaves undefined become U+FFFD.
-std::string Windows1252ToUtf8(std::string_view bytes);
 
 } // namespace skedula

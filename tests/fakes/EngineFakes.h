@@ -128,6 +128,12 @@ public:
     void appendLine(const std::string& line) override { lines.push_back(line); }
 };
 
+class FakeReports : public ReportPort {
+public:
+    std::vector<AlarmReport> reports;
+    void keepReport(const AlarmReport& report) override { reports.push_back(report); }
+};
+
 class FakeView : public WatchView {
 public:
     bool running = false;

@@ -18,7 +18,8 @@ struct EngineRig {
     FakeAlarm alarm;
     FakeLog log;
     FakeView view;
-    WatchEngine engine{{clock, timer, link, alarm, log, view}};
+    FakeReports reports;
+    WatchEngine engine{{clock, timer, link, alarm, log, view, &reports}};
 
     EngineRig() { engine.FormCreate(); }
 

@@ -1,0 +1,90 @@
+#include "storage/ReportFile.h"
+
+#include "storage/FileError.h"
+#include "storage/ReportLine.h"
+#include "storage/UniqueFd.h"
+#include "storage/UserFolders.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace skedula {
+
+namespace {
+
+// What must go before the line: the header in an empty file, a line end after a cut line.
+std::string Lead(int fd, off_t size) {
+    if (size == 0)
+        return std::string(kReportHeader);
+    char last = '\n';
+    if (::pread(fd, &last, 1, size - 1) == 1 && last != '\n')
+        return "\r\n";
+    return {};
+}
+
+// Skedula is the file's only writer, so what a failed write added is the cut line to take
+// back. When that fails too, the next report's line end keeps it from swallowing a line.
+void TakeBack(int fd, off_t size) {
+    if (::ftruncate(fd, size) != 0)
+        return; // the write's own error is the one to tell
+}
+
+// A new file's name is only safe on the disk once its folder is flushed too. Not every file
+// system can flush a folder; the line itself is already safe then.
+void FlushFolder(const std::string& folder) {
+    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.valid())
+        ::fsync(fd.get());
+}
+
+} // namespace
+
+std::string ReportFilePath() {
+    return DataHome() + "/Skedula/berichte.csv";
+}
+
+void AppendToReportFile(const std::string& path, std::string_view line) {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    MakeFolders(folder);
+    struct stat before {};
+    const bool existed = ::lstat(path.c_str(), &before) == 0;
+    // O_NONBLOCK: a pipe put in the file's place must not hang the watch.
+    UniqueFd fd(::open(path.c_str(),
+                       O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644));
+    if (!fd.valid())
+        ThrowFileError(errno, path);
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0)
+        ThrowFileError(errno, path);
+    if (S_ISDIR(info.st_mode))
+        ThrowFileError(EISDIR, path);
+    if (!S_ISREG(info.st_mode))
+        ThrowFileError(EINVAL, path);
+
+    const std::string text = Lead(fd.get(), info.st_size) + std::string(line);
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd.get(), text.data() + done, text.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        const int error = n < 0 ? errno : EIO;
+        if (done > 0)
+            TakeBack(fd.get(), info.st_size);
+        ThrowFileError(error, path);
+    }
+    if (::fsync(fd.get()) != 0)
+        ThrowFileError(errno, path);
+    if (fd.close() != 0 && errno != EINTR)
+        ThrowFileError(errno, path);
+    if (!existed)
+        FlushFolder(folder);
+}
+
+} // namespace skedula
