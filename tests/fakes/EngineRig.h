@@ -19,9 +19,12 @@ struct EngineRig {
     FakeLog log;
     FakeView view;
     FakeReports reports;
-    WatchEngine engine{{clock, timer, link, alarm, log, view, &reports}};
+    ReportPort* keeper = &reports; // where the engine hands its reports
+    WatchEngine engine{{clock, timer, link, alarm, log, view, keeper}};
 
     EngineRig() { engine.FormCreate(); }
+    // With a real keeper of reports in place of the fake.
+    explicit EngineRig(ReportPort& realKeeper) : keeper(&realKeeper) { engine.FormCreate(); }
 
     void entry(int row, const std::string& pattern, const std::string& frequency = "7100000",
                const std::string& mode = "AM", const std::string& threshold = "S5",
