@@ -2,6 +2,7 @@
 
 #include "TestFiles.h"
 #include "engine/Error.h"
+#include "fakes/EnvScope.h"
 #include "storage/ReportFile.h"
 
 #include <gtest/gtest.h>
@@ -9,13 +10,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <sstream>
 #include <sys/wait.h>
 
 namespace skedula {
 namespace {
 
+using test::EnvScope;
 using test::ReadFile;
 using test::TempFolder;
 
@@ -97,29 +98,6 @@ TEST(AutostartEntry, ARelativeListIsMadeAbsoluteAndAnUnwritableOneWritesNothing)
     EXPECT_THROW(WriteAutostartEntry(entry, "/usr/bin/skedula", "/tmp/\xE4.txt"), Error);
     EXPECT_FALSE(AutostartEntryExists(entry));
 }
-
-// Sets an environment variable for one scope.
-class EnvScope {
-public:
-    EnvScope(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value != nullptr)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~EnvScope() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST(UserFolders, TheFilesLiveWhereTheXdgRulesPutThem) {
     EnvScope home("HOME", "/home/anna");

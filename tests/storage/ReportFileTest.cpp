@@ -4,6 +4,7 @@
 #include "TestFiles.h"
 #include "engine/Error.h"
 #include "fakes/EngineRig.h"
+#include "fakes/EnvScope.h"
 #include "storage/ReportLine.h"
 #include "storage/ReportWriter.h"
 
@@ -27,21 +28,13 @@ constexpr std::time_t k20261207At133010Utc = 1796650210;
 // Sets TZ for one scope, as a user who changes the time zone while the watch runs.
 class ZoneScope {
 public:
-    explicit ZoneScope(const char* zone) {
-        if (const char* old = std::getenv("TZ"))
-            old_ = old;
-        ::setenv("TZ", zone, 1);
-    }
-    ~ZoneScope() {
-        if (old_.empty())
-            ::unsetenv("TZ");
-        else
-            ::setenv("TZ", old_.c_str(), 1);
-        ::tzset();
-    }
+    explicit ZoneScope(const char* zone) : zone_("TZ", zone) {}
 
 private:
-    std::string old_;
+    struct ReadZoneAgain {
+        ~ReadZoneAgain() { ::tzset(); }
+    } readAgain_; // last to go: once TZ is back
+    test::EnvScope zone_;
 };
 
 std::string AppendError(const std::string& path, const std::string& line) {
