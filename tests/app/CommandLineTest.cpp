@@ -12,45 +12,34 @@
 namespace skedula {
 namespace {
 
-std::string Described(const CommandLine& line) {
-    if (!line.run)
-        return "exit " + std::to_string(line.exitCode);
-    return std::string(line.run->start ? "start " : "") +
-           (line.run->listFile ? "[" + *line.run->listFile + "]" : "no list");
-}
-
 TEST(CommandLine, WhatEachFormAsksFor) {
     const struct {
         std::vector<const char*> arguments;
         const char* asked;
     } cases[] = {
         {{}, "no list"},
-        {{"liste.txt"}, "[liste.txt]"},
         {{"--start", "Meine Listen/nacht.txt"}, "start [Meine Listen/nacht.txt]"},
-        {{"nacht.txt", "--start"}, "start [nacht.txt]"},
-        {{"-start"}, "start no list"},
+        {{"nacht.txt", "-start"}, "start [nacht.txt]"},
         {{"--", "--start"}, "[--start]"},
-        {{"-"}, "[-]"},
         {{"H\xF6rer.txt"}, "[H\xF6rer.txt]"}, // a Latin-1 name keeps its bytes
         {{"--help", "a", "b"}, "exit 0"},
-        {{"--start", "-platform", "offscreen"}, "exit 2"},
+        {{"-platform", "offscreen"}, "exit 2"}, // Qt's own options are not taken
     };
     for (const auto& c : cases) {
         std::vector<const char*> argv = {"skedula"};
         argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
-        EXPECT_EQ(Described(ParseCommandLine(static_cast<int>(argv.size()), argv.data())), c.asked)
-            << (c.arguments.empty() ? "" : c.arguments.front());
+        const CommandLine line = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+        const std::string asked =
+            !line.run ? "exit " + std::to_string(line.exitCode)
+                      : std::string(line.run->start ? "start " : "") +
+                            (line.run->listFile ? "[" + *line.run->listFile + "]" : "no list");
+        EXPECT_EQ(asked, c.asked) << (c.arguments.empty() ? "" : c.arguments.front());
     }
 }
 
-struct ProgramRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-// The built program with no display and no Qt platform chosen, as in a plain terminal.
-ProgramRun RunProgram(const QStringList& arguments) {
+// "exit code|standard output|standard error" of the built program with no display and no Qt
+// platform chosen, as in a plain terminal.
+std::string RunProgram(const QStringList& arguments) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(name);
@@ -60,45 +49,33 @@ ProgramRun RunProgram(const QStringList& arguments) {
     if (!program.waitForFinished(30000)) {
         program.kill();
         program.waitForFinished();
-        return {-1, {}, "did not end"};
     }
-    return {program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1,
-            program.readAllStandardOutput().toStdString(),
-            program.readAllStandardError().toStdString()};
+    const int code = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+    return std::to_string(code) + "|" + program.readAllStandardOutput().toStdString() + "|" +
+           program.readAllStandardError().toStdString();
 }
-
-const std::string kUsageTail =
-    "Aufruf: skedula [--start] [LISTE]\n\"skedula --help\" zeigt die Hilfe.\n";
 
 TEST(CommandLine, HelpVersionAndWrongCallsAnswerWithoutADisplay) {
     ASSERT_FALSE(qEnvironmentVariable("SKEDULA_BINARY").isEmpty());
     for (const char* help : {"--help", "-h"}) {
-        const ProgramRun run = RunProgram({help});
-        EXPECT_EQ(run.exitCode, 0) << help << run.err;
-        EXPECT_TRUE(run.out.starts_with("Aufruf: skedula [--start] [LISTE]\n")) << run.out;
-        EXPECT_NE(run.out.find("  --start "), std::string::npos);
-        EXPECT_EQ(run.err, "");
+        const std::string run = RunProgram({help});
+        EXPECT_TRUE(run.starts_with("0|Aufruf: skedula [--start] [LISTE]\n")) << run;
+        EXPECT_TRUE(run.ends_with("|")) << run; // nothing on standard error
     }
-    for (const char* version : {"--version", "-v"}) {
-        const ProgramRun run = RunProgram({version});
-        EXPECT_EQ(run.exitCode, 0) << version << run.err;
-        EXPECT_EQ(run.out, "Skedula 1.0.0\n");
-        EXPECT_EQ(run.err, "");
-    }
+    const std::string usage =
+        "Aufruf: skedula [--start] [LISTE]\n\"skedula --help\" zeigt die Hilfe.\n";
     const struct {
         QStringList arguments;
-        std::string err;
-    } wrong[] = {
-        {{"--bogus"}, "skedula: unbekannte Option: --bogus\n" + kUsageTail},
-        {{"--start", "-x", "liste.txt"}, "skedula: unbekannte Option: -x\n" + kUsageTail},
-        {{"a.txt", "b.txt"}, "skedula: mehr als eine LISTE angegeben: b.txt\n" + kUsageTail},
+        std::string outcome;
+    } cases[] = {
+        {{"--version"}, "0|Skedula 1.0.0\n|"},
+        {{"-v"}, "0|Skedula 1.0.0\n|"},
+        {{"--bogus"}, "2||skedula: unbekannte Option: --bogus\n" + usage},
+        {{"--start", "-x", "liste.txt"}, "2||skedula: unbekannte Option: -x\n" + usage},
+        {{"a.txt", "b.txt"}, "2||skedula: mehr als eine LISTE angegeben: b.txt\n" + usage},
     };
-    for (const auto& c : wrong) {
-        const ProgramRun run = RunProgram(c.arguments);
-        EXPECT_EQ(run.exitCode, 2) << c.err;
-        EXPECT_EQ(run.out, "");
-        EXPECT_EQ(run.err, c.err);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(RunProgram(c.arguments), c.outcome);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "fakes/ModalBoxWatcher.h"
 #include "storage/ListFile.h"
 #include "storage/ReportFile.h"
+#include "storage/TestFiles.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -14,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace skedula {
@@ -36,11 +36,6 @@ std::vector<std::string> ListCells(const CellGrid& list) {
         for (int column = 0; column < 5; ++column)
             cells.push_back(list.cell(column, row));
     return cells;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 TEST(StartRequest, TheListIsLoadedByteForByteAsLadenLoadsIt) {
@@ -100,7 +95,7 @@ TEST(StartRequest, StartWithAListReportsIntoTheLogAndTheFileWithoutAClick) {
                                 std::chrono::seconds(40)));
     EXPECT_EQ(form.StatusLabel->text(), "connected");
     EXPECT_EQ(form.Memo->toPlainText().split('\n')[2], "7100000 AM");
-    const QString file = QString::fromStdString(ReadFile(ReportFilePath()));
+    const QString file = QString::fromStdString(test::ReadFile(ReportFilePath()));
     EXPECT_TRUE(QRegularExpression(R"(^Zeit;Frequenz;Mode;S1;S2;S3;Schwelle;Alarm\r\n)"
                                    R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d;)"
                                    R"(7100000;AM;7;7;7;5;\r\n$)")

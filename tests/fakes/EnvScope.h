@@ -1,5 +1,5 @@
-// Sets or unsets one environment variable for a scope and puts the old value back after it,
-// for tests of what reads the environment (the XDG folders, the time zone).
+// Sets (or, with nullptr, unsets) one environment variable for a scope and puts the old value
+// back after it, for tests of what reads the environment: the XDG folders, the time zone.
 #pragma once
 
 #include <cstdlib>
@@ -10,21 +10,12 @@ namespace skedula::test {
 
 class EnvScope {
 public:
-    // value nullptr: the variable is unset within the scope.
     EnvScope(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name))
             old_ = old;
-        if (value != nullptr)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
+        value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
     }
-    ~EnvScope() {
-        if (old_)
-            ::setenv(name_.c_str(), old_->c_str(), 1);
-        else
-            ::unsetenv(name_.c_str());
-    }
+    ~EnvScope() { old_ ? ::setenv(name_.c_str(), old_->c_str(), 1) : ::unsetenv(name_.c_str()); }
     EnvScope(const EnvScope&) = delete;
     EnvScope& operator=(const EnvScope&) = delete;
 
