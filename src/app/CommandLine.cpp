@@ -55,8 +55,9 @@ std::string RefusedWord(int argc, const char* const* argv) {
     return {};
 }
 
-// The arguments that are no options, byte for byte: a file name need not be valid text in
-// the locale's encoding, and a detour through QString would change such bytes.
+// The arguments that are no options, by the parser's own rule ("-" alone is a name, "--" ends
+// the options), byte for byte: a file name need not be valid text in the locale's encoding,
+// and a detour through QString would change such bytes.
 std::vector<std::string> RawPositionals(int argc, const char* const* argv) {
     std::vector<std::string> names;
     bool onlyNames = false;
@@ -96,13 +97,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     if (parser.isSet(version))
         return {std::nullopt, 0, kVersion, {}};
 
-    const QStringList names = parser.positionalArguments();
-    std::vector<std::string> raw = RawPositionals(argc, argv);
-    if (raw.size() != static_cast<std::size_t>(names.size())) {
-        raw.clear();
-        for (const QString& name : names)
-            raw.push_back(name.toLocal8Bit().toStdString());
-    }
+    const std::vector<std::string> raw = RawPositionals(argc, argv);
     if (raw.size() > 1)
         return UsageError("mehr als eine LISTE angegeben: " + raw[1]);
 
