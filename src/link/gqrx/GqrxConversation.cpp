@@ -75,8 +75,8 @@ void GqrxConversation::TakeLine(const wire::Line& line) {
     case gqrx::Fit::Misfit:
         // Without echoes there is nothing in the stream to find our place again by: the
         // next line could belong to any reply. A new connection starts the stream afresh
-        // (gqrx drops the old one itself when it arrives); the line in hand and every other
-        // query still unanswered fail, and the commands are written again.
+        // (gqrx drops the old one itself when it arrives); the line in hand and every query
+        // still unanswered fail, and the commands behind it are written again.
         collected_.clear();
         Resynchronise();
         return;

@@ -142,14 +142,15 @@ void LineConversation::Resynchronise() {
         EndConversation(std::move(unanswered));
         return;
     }
-    for (const Pending& pending : unanswered) {
-        if (pending.purpose == Purpose::Command) {
-            Send({pending.text, pending.expect}, Purpose::Command);
+    // The oldest was answered, however badly: written again it could earn the same reply.
+    for (std::size_t i = 1; i < unanswered.size(); ++i) {
+        if (unanswered[i].purpose == Purpose::Command) {
+            Send({unanswered[i].text, unanswered[i].expect}, Purpose::Command);
         }
     }
-    for (const Pending& pending : unanswered) {
-        if (pending.purpose != Purpose::Command) {
-            Deliver(pending, nullptr);
+    for (std::size_t i = 0; i < unanswered.size(); ++i) {
+        if (i == 0 || unanswered[i].purpose != Purpose::Command) {
+            Deliver(unanswered[i], nullptr);
         }
     }
 }

@@ -91,9 +91,10 @@ protected:
     // Writes a line and waits for its reply, never longer than the exchange bound.
     std::optional<Reply> Exchange(const OutLine& line);
     // Replaces the connection by a new one to the same server, for a stream that can no
-    // longer be matched to our lines. Every line still unanswered fails, except the commands,
-    // which are written again on the new connection: the old one may have dropped them
-    // unread. The listener learns nothing unless the new connection cannot be made.
+    // longer be matched to our lines: the oldest unanswered line got a reply that does not
+    // fit. That line fails, and so does every later one except the commands, which are
+    // written again on the new connection, since the old one may have dropped them unread.
+    // The listener learns nothing unless the new connection cannot be made.
     void Resynchronise();
 
     const Endpoint& Where() const { return endpoint_; }
