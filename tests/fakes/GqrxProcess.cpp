@@ -116,6 +116,9 @@ QProcessEnvironment GqrxProcess::Environment() const {
     environment.insert("HOME", Path("home"));
     environment.insert("XDG_CONFIG_HOME", Path("home/.config"));
     environment.insert("QT_QPA_PLATFORM", "offscreen");
+    // A developer's own sound server must not receive the test's gqrx.
+    environment.remove("PULSE_SERVER");
+    environment.remove("PULSE_RUNTIME_PATH");
     return environment;
 }
 

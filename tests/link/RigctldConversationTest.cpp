@@ -152,7 +152,7 @@ TEST(RigctldConversation, SlowRadioGetsEachTuningWithinOneLineAndNoQueueOfPolls)
         // At most the line in the radio's hands is ahead of it (a little slack for the
         // scheduler), so that two entries reach the radio an entry's time apart, give or
         // take one line.
-        EXPECT_LT(taken[i].at - sent[i], Line + 60ms);
+        EXPECT_LT(taken[i].at - sent[i], Line + 100ms);
     }
     // Behind the line in hand there wait at most the two commands of one entry.
     EXPECT_LE(server.MostWaiting(), 2u);
