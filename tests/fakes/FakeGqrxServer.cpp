@@ -41,7 +41,7 @@ FakeLineServer::Answer Report(int number) {
 
 } // namespace
 
-FakeGqrxServer::FakeGqrxServer() : FakeLineServer(true) {}
+FakeGqrxServer::FakeGqrxServer() : FakeLineServer(true, true) {}
 
 FakeGqrxServer::~FakeGqrxServer() {
     Stop();

@@ -1,7 +1,8 @@
 // A gqrx stand-in for the gqrx port's tests: answers the plain commands of gqrx's remote
 // control as gqrx 2.15 does (no echo; "RPRT 1" to anything with "+" or unknown), serves one
-// client at a time like gqrx, and reads -200.0 dBFS until its DSP is started. A test's
-// script can make it answer anything else (see FakeLineServer).
+// client at a time and takes one line per arrival of data like gqrx, and reads -200.0 dBFS
+// until its DSP is started. A test's script can make it answer anything else (see
+// FakeLineServer).
 #pragma once
 
 #include "fakes/FakeLineServer.h"

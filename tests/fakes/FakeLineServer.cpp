@@ -16,6 +16,7 @@ namespace skedula {
 namespace {
 
 constexpr auto ChunkPause = std::chrono::milliseconds(20);
+constexpr auto ArrivalLatency = std::chrono::milliseconds(5);
 
 int BoundLoopbackSocket(std::uint16_t& port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -68,7 +69,8 @@ bool Drain(int fd, std::string& buffer) {
 
 } // namespace
 
-FakeLineServer::FakeLineServer(bool dropOlder) : dropOlder_(dropOlder) {
+FakeLineServer::FakeLineServer(bool dropOlder, bool oneLinePerArrival)
+    : dropOlder_(dropOlder), oneLinePerArrival_(oneLinePerArrival) {
     listenFd_ = BoundLoopbackSocket(port_);
     int pipeFds[2];
     if (::listen(listenFd_, 8) != 0 || ::pipe2(pipeFds, O_CLOEXEC) != 0) {
@@ -153,6 +155,11 @@ FakeLineServer::Answer FakeLineServer::Take(const std::string& line, std::size_t
 }
 
 bool FakeLineServer::Serve(Client& client) {
+    if (oneLinePerArrival_) {
+        // A program busy with its receiver comes to its socket a little late, so that lines
+        // written close together arrive as one.
+        std::this_thread::sleep_for(ArrivalLatency);
+    }
     bool open = Drain(client.fd, client.buffer);
     std::size_t end;
     while ((end = client.buffer.find('\n')) != std::string::npos) {
@@ -177,6 +184,9 @@ bool FakeLineServer::Serve(Client& client) {
         }
         if (answer.closeAfter) {
             return false;
+        }
+        if (oneLinePerArrival_) {
+            return open;
         }
         // What arrived while this line was answered counts as waiting behind the next one.
         open = Drain(client.fd, client.buffer) && open;

@@ -1,7 +1,7 @@
 // A stand-in for a line-protocol radio-control server (rigctld, gqrx) in the link's tests:
 // listens on a free loopback port in a thread of its own, answers each line as the derived
 // fake or the test's script says, records every line it takes, and can answer slowly, quit,
-// reset or talk nonsense on demand.
+// reset or talk nonsense on demand, and read its input as rigctld or as gqrx does.
 #pragma once
 
 #include <chrono>
@@ -55,7 +55,9 @@ public:
 
 protected:
     // dropOlder: a new connection makes the server close the ones before it.
-    explicit FakeLineServer(bool dropOlder = false);
+    // oneLinePerArrival: each arrival of data lets the server take one line only; the lines
+    // that came with it wait for the next arrival.
+    explicit FakeLineServer(bool dropOlder = false, bool oneLinePerArrival = false);
     // The fake's own answer, called with the lock held.
     virtual Answer Respond(const std::string& line) = 0;
     // Ends the server's thread; a derived fake calls it first in its destructor, so that no
@@ -78,6 +80,7 @@ private:
     bool Serve(Client& client);
 
     bool dropOlder_;
+    bool oneLinePerArrival_;
     int listenFd_ = -1;
     int wakeRead_ = -1;
     int wakeWrite_ = -1;

@@ -18,9 +18,9 @@ namespace skedula {
 class GqrxProcess {
 public:
     // The receiver as the IQ file makes it: the file is centred on CentreHz and holds one
-    // carrier at CarrierHz. Tuned onto the carrier in AM gqrx reads about -20 dBFS, tuned
-    // 25 kHz off it about -71 dBFS. Keep tunings off the centre: gqrx's file source loses
-    // the carrier after a tune to exactly the centre.
+    // carrier at CarrierHz. Tuned onto the carrier in AM or FM gqrx reads about -20 dBFS,
+    // tuned 25 kHz off it about -71 dBFS (gqrx starts in AM). Keep tunings off the centre:
+    // gqrx's file source loses the carrier after a tune to exactly the centre.
     static constexpr long long CentreHz = 7100000;
     static constexpr long long CarrierHz = 7150000;
     static constexpr long long OffCarrierHz = 7125000;

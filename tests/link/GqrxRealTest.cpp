@@ -51,12 +51,13 @@ TEST(RealGqrx, TuningOntoTheCarrierReadsHighAndOffItLow) {
     EXPECT_TRUE(WaitUntil([&] { return port.LastLevelDbfs() > -200.0; }));
 
     link.SendCommand("freq " + std::to_string(GqrxProcess::CarrierHz));
-    link.SendCommand("mode AM");
+    link.SendCommand("mode FM");
     EXPECT_TRUE(WaitUntil([&] {
-        return frequency.Text() == std::to_string(GqrxProcess::CarrierHz) && mode.Text() == "AM" &&
+        return frequency.Text() == std::to_string(GqrxProcess::CarrierHz) && mode.Text() == "FM" &&
                Units(sMeter.Text()) == 10;
     }));
-    std::cout << "on the carrier: " << sMeter.Text() << ", " << *port.LastLevelDbfs() << " dBFS\n";
+    std::cout << "on the carrier: " << frequency.Text() << " " << mode.Text() << " "
+              << sMeter.Text() << ", " << *port.LastLevelDbfs() << " dBFS\n";
 
     link.SendCommand("freq " + std::to_string(GqrxProcess::OffCarrierHz));
     EXPECT_TRUE(WaitUntil([&] {

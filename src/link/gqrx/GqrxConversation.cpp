@@ -13,8 +13,10 @@ wire::OutLine Out(const gqrx::WireLine& line) {
 } // namespace
 
 GqrxConversation::GqrxConversation(GqrxEndpoint endpoint, double s9Dbfs, GqrxTimings timings)
+    // gqrx takes one line per arrival of data: two lines that reach it together would leave
+    // the second unanswered until a third comes, and every reply one line late from then on.
     : LineConversation({std::move(endpoint.host), endpoint.port},
-                       {timings.exchange, timings.pollInterval}),
+                       {timings.exchange, timings.pollInterval}, wire::Pacing::OneLineAtATime),
       s9Dbfs_(s9Dbfs) {}
 
 GqrxConversation::~GqrxConversation() {
@@ -75,8 +77,8 @@ void GqrxConversation::TakeLine(const wire::Line& line) {
     case gqrx::Fit::Misfit:
         // Without echoes there is nothing in the stream to find our place again by: the
         // next line could belong to any reply. A new connection starts the stream afresh
-        // (gqrx drops the old one itself when it arrives); the line in hand and every query
-        // still unanswered fail, and the commands behind it are written again.
+        // (gqrx drops the old one itself when it arrives): the line in hand fails, and the
+        // lines waiting behind it are written on the new connection.
         collected_.clear();
         Resynchronise();
         return;

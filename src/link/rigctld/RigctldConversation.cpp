@@ -23,7 +23,7 @@ wire::OutLine Out(const rigctld::WireLine& line) {
 
 RigctldConversation::RigctldConversation(RigctldEndpoint endpoint, RigctldTimings timings)
     : LineConversation({std::move(endpoint.host), endpoint.port},
-                       {timings.exchange, timings.pollInterval}),
+                       {timings.exchange, timings.pollInterval}, wire::Pacing::Pipelined),
       serverStart_(timings.serverStart) {}
 
 RigctldConversation::~RigctldConversation() {

@@ -23,8 +23,8 @@ constexpr int MaxWaitSliceMs = 100;
 
 } // namespace
 
-LineConversation::LineConversation(Endpoint endpoint, Timings timings)
-    : endpoint_(std::move(endpoint)), timings_(timings) {
+LineConversation::LineConversation(Endpoint endpoint, Timings timings, Pacing pacing)
+    : endpoint_(std::move(endpoint)), timings_(timings), pacing_(pacing) {
     pollTimer_.setInterval(timings_.pollInterval);
     QObject::connect(&pollTimer_, &QTimer::timeout, [this] { PollTick(); });
     flushTimer_.setSingleShot(true);
@@ -94,12 +94,12 @@ void LineConversation::Answer(std::size_t index, const Reply& reply) {
         pending_.pop_front();
         Deliver(lost, nullptr);
     }
-    if (pending_.empty()) {
-        return;
+    if (!pending_.empty()) {
+        const Pending answered = pending_.front();
+        pending_.pop_front();
+        Deliver(answered, &reply);
     }
-    const Pending answered = pending_.front();
-    pending_.pop_front();
-    Deliver(answered, &reply);
+    WriteWaiting();
 }
 
 std::optional<Reply> LineConversation::Exchange(const OutLine& line) {
@@ -128,30 +128,57 @@ std::optional<Reply> LineConversation::Exchange(const OutLine& line) {
     }
     exchangeId_ = 0;
     if (!exchangeDone_) {
-        // The line stays unanswered: its late reply still has its place in the stream.
+        // A line still waiting to be written is not wanted any more; one written stays
+        // unanswered, since its late reply still has its place in the stream. One at a
+        // time, the line in flight has held up the stream for the whole bound.
+        const auto waiting =
+            std::find_if(waiting_.begin(), waiting_.end(),
+                         [&](const Pending& pending) { return pending.id == *id; });
+        if (waiting != waiting_.end()) {
+            waiting_.erase(waiting);
+        }
+        if (pacing_ == Pacing::OneLineAtATime && !pending_.empty()) {
+            Renew(false);
+        }
         return std::nullopt;
     }
     return std::exchange(exchangeReply_, std::nullopt);
 }
 
 void LineConversation::Resynchronise() {
-    std::deque<Pending> unanswered;
-    unanswered.swap(pending_);
+    Renew(true);
+}
+
+void LineConversation::Renew(bool oldestAnswered) {
+    std::deque<Pending> written;
+    written.swap(pending_);
     RetireSocket();
     if (!OpenSocket()) {
-        EndConversation(std::move(unanswered));
+        EndConversation(std::move(written));
         return;
     }
-    // The oldest was answered, however badly: written again it could earn the same reply.
-    for (std::size_t i = 1; i < unanswered.size(); ++i) {
-        if (unanswered[i].purpose == Purpose::Command) {
-            Send({unanswered[i].text, unanswered[i].expect}, Purpose::Command);
+    // An answered line written again could earn the same reply, and so on for ever.
+    std::deque<Pending> again;
+    std::vector<Pending> failed;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        const bool answered = i == 0 && oldestAnswered;
+        if (written[i].purpose == Purpose::Command && !answered) {
+            again.push_back(written[i]);
+        } else {
+            failed.push_back(written[i]);
         }
     }
-    for (std::size_t i = 0; i < unanswered.size(); ++i) {
-        if (i == 0 || unanswered[i].purpose != Purpose::Command) {
-            Deliver(unanswered[i], nullptr);
-        }
+    waiting_.insert(waiting_.begin(), again.begin(), again.end());
+    for (const Pending& pending : failed) {
+        Deliver(pending, nullptr);
+    }
+    WriteWaiting();
+}
+
+void LineConversation::CheckStall() {
+    if (pacing_ == Pacing::OneLineAtATime && !pending_.empty() && Usable() &&
+        Clock::now() - oldestWrittenAt_ >= timings_.exchange) {
+        Renew(false);
     }
 }
 
@@ -193,23 +220,52 @@ void LineConversation::RetireSocket() {
 }
 
 std::optional<std::uint64_t> LineConversation::Send(const OutLine& line, Purpose purpose) {
+    CheckStall();
     if (!Usable()) {
         return std::nullopt;
     }
-    const auto size = static_cast<qint64>(line.text.size());
-    if (socket_->write(line.text.data(), size) != size) {
+    const Pending pending{nextId_++, purpose, line.expect, line.text};
+    if (pacing_ == Pacing::OneLineAtATime && (!pending_.empty() || !waiting_.empty())) {
+        waiting_.push_back(pending);
+    } else if (!Write(pending)) {
         return std::nullopt;
+    }
+    LimitUnanswered();
+    return pending.id;
+}
+
+bool LineConversation::Write(const Pending& pending) {
+    const auto size = static_cast<qint64>(pending.text.size());
+    if (socket_->write(pending.text.data(), size) != size) {
+        return false;
     }
     // Hand the bytes to the kernel now rather than at the next turn of the event loop.
     socket_->flush();
-    const std::uint64_t id = nextId_++;
-    pending_.push_back({id, purpose, line.expect, line.text});
-    while (pending_.size() > MaxPending) {
-        const Pending oldest = pending_.front();
-        pending_.pop_front();
+    if (pending_.empty()) {
+        oldestWrittenAt_ = Clock::now();
+    }
+    pending_.push_back(pending);
+    return true;
+}
+
+void LineConversation::WriteWaiting() {
+    while (!waiting_.empty() && Usable() && (pacing_ == Pacing::Pipelined || pending_.empty())) {
+        const Pending next = waiting_.front();
+        waiting_.pop_front();
+        if (!Write(next)) {
+            Deliver(next, nullptr);
+        }
+    }
+}
+
+void LineConversation::LimitUnanswered() {
+    // A line not yet written is given up first: one in flight still has its reply to come.
+    while (pending_.size() + waiting_.size() > MaxPending) {
+        std::deque<Pending>& from = waiting_.empty() ? pending_ : waiting_;
+        const Pending oldest = from.front();
+        from.pop_front();
         Deliver(oldest, nullptr);
     }
-    return id;
 }
 
 std::optional<std::string> LineConversation::Ask(const std::string& item, bool advise) {
@@ -278,6 +334,7 @@ void LineConversation::Deliver(const Pending& pending, const Reply* reply) {
 }
 
 void LineConversation::PollTick() {
+    CheckStall();
     // One poll unanswered at a time, however late its reply: a poll given up and followed
     // by the next would pile lines up at a slow radio, in front of the tuning commands.
     if (!Usable() || pollId_ != 0) {
@@ -326,6 +383,8 @@ void LineConversation::ConnectionLost() {
 }
 
 void LineConversation::EndConversation(std::deque<Pending> unanswered) {
+    unanswered.insert(unanswered.end(), waiting_.begin(), waiting_.end());
+    waiting_.clear();
     lost_ = true;
     pollTimer_.stop();
     for (const Pending& pending : unanswered) {
@@ -342,6 +401,7 @@ void LineConversation::DropConnection() {
     lost_ = false;
     lines_.Reset();
     pending_.clear();
+    waiting_.clear();
     exchangeId_ = 0;
     exchangeReply_.reset();
     exchangeDone_ = false;

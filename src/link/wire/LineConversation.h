@@ -3,7 +3,8 @@
 // matched to the lines in the order they were written; exchanges bounded by the contract's
 // 1000 ms; advise loops kept by polling, with one poll unanswered at a time; notices handed
 // to the listener from the event loop. RigctldConversation and GqrxConversation derive from
-// it: they write their protocol's lines and recognise its replies.
+// it: they write their protocol's lines, recognise its replies and say how lines may be
+// paced.
 #pragma once
 
 #include "link/ConversationPort.h"
@@ -43,6 +44,17 @@ struct OutLine {
     std::string_view expect;
 };
 
+enum class Pacing {
+    // Every line is written at once; the server reads them all in turn (rigctld).
+    Pipelined,
+    // A line is written only once the one before it was answered, since the server takes
+    // one line per arrival of data and leaves a second one that came with it unread until
+    // more data comes (gqrx). A line left unanswered for the exchange bound means a stream
+    // stalled or out of step: it is renewed as for a reply that does not fit, and a command
+    // in flight is written again.
+    OneLineAtATime,
+};
+
 class LineConversation : public ConversationPort {
 public:
     ~LineConversation() override;
@@ -68,7 +80,7 @@ protected:
         std::string text;
     };
 
-    LineConversation(Endpoint endpoint, Timings timings);
+    LineConversation(Endpoint endpoint, Timings timings, Pacing pacing);
 
     // The protocol's part.
     virtual OutLine QueryLine(Query query) const = 0;
@@ -92,9 +104,10 @@ protected:
     std::optional<Reply> Exchange(const OutLine& line);
     // Replaces the connection by a new one to the same server, for a stream that can no
     // longer be matched to our lines: the oldest unanswered line got a reply that does not
-    // fit. That line fails, and so does every later one except the commands, which are
-    // written again on the new connection, since the old one may have dropped them unread.
-    // The listener learns nothing unless the new connection cannot be made.
+    // fit. That line fails, and so does every later one written except the commands, which
+    // are written again on the new connection, since the old one may have dropped them
+    // unread; lines not yet written follow them. The listener learns nothing unless the new
+    // connection cannot be made.
     void Resynchronise();
 
     const Endpoint& Where() const { return endpoint_; }
@@ -121,7 +134,14 @@ private:
     bool Usable() const;
     bool OpenSocket();
     void RetireSocket();
+    // oldestAnswered: the oldest line got its reply, however bad, and is not written again.
+    void Renew(bool oldestAnswered);
+    // Renews a stream whose line in flight has gone unanswered for the exchange bound.
+    void CheckStall();
     std::optional<std::uint64_t> Send(const OutLine& line, Purpose purpose);
+    bool Write(const Pending& pending);
+    void WriteWaiting();
+    void LimitUnanswered();
     std::optional<std::string> Ask(const std::string& item, bool advise);
     void ReadAvailable();
     void Deliver(const Pending& pending, const Reply* reply);
@@ -139,12 +159,15 @@ private:
     Timings timings_;
     ConversationListener* listener_ = nullptr;
 
+    Pacing pacing_;
     std::unique_ptr<QTcpSocket> socket_;
     // A socket replaced from inside one of its own signals lives until the next replacement.
     std::unique_ptr<QTcpSocket> retired_;
     bool lost_ = false;
     LineReader lines_;
-    std::deque<Pending> pending_;
+    std::deque<Pending> pending_; // written, in order
+    std::deque<Pending> waiting_; // not yet written, one line at a time
+    std::chrono::steady_clock::time_point oldestWrittenAt_;
     std::uint64_t nextId_ = 1;
     std::uint64_t exchangeId_ = 0;
     std::optional<Reply> exchangeReply_;
