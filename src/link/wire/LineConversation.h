@@ -4,7 +4,7 @@
 // 1000 ms; advise loops kept by polling, with one poll unanswered at a time; notices handed
 // to the listener from the event loop. RigctldConversation and GqrxConversation derive from
 // it: they write their protocol's lines, recognise its replies and say how lines may be
-// paced.
+// paced. The connection and its lines are kept in LineStream.cpp.
 #pragma once
 
 #include "link/ConversationPort.h"
