@@ -1,7 +1,8 @@
 // Measures the receiver link against the real rigctld on loopback: the request round trip,
 // how soon a command is at the server, and the same query done the way a listener would
-// script it without Skedula (one rigctl process per query). Prints one line per figure:
-// name<TAB>value<TAB>unit<TAB>target.
+// script it without Skedula (one rigctl process per query); then the same against the real
+// gqrx (BenchGqrx.cpp). Prints one line per figure: name<TAB>value<TAB>unit<TAB>target.
+#include "BenchGqrx.h"
 #include "fakes/FreePort.h"
 #include "link/AdvisedItem.h"
 #include "link/ReceiverLink.h"
@@ -304,5 +305,6 @@ int main(int argc, char** argv) {
               "<= 11000 ms (2 connects, 1 start, 6 exchanges)");
     }
     ::close(silent);
-    return 0;
+
+    return skedula::bench::MeasureGqrx() ? 0 : 1;
 }

@@ -113,6 +113,53 @@ TEST(RigctldConversation, PollingAnnouncesChangesOnly) {
     EXPECT_EQ(station.events, (Lines{"HRD_SMETER=S9+10dB"}));
 }
 
+// A radio that answers slowly (a rig switched off while rigctld retries, 2 s a line) must
+// not collect a queue of polls in front of the tuning commands. All times are a tenth of
+// the real ones: bounds of 100 and 25 ms, 200 ms a line, an entry tuned every 1050 ms.
+TEST(RigctldConversation, SlowRadioGetsEachTuningWithinOneLineAndNoQueueOfPolls) {
+    using Clock = std::chrono::steady_clock;
+    constexpr auto Line = 200ms;
+    constexpr auto Entry = 1050ms;
+    constexpr int Entries = 16;
+    FakeRigctldServer server;
+    Station station(server.Port(), {100ms, 25ms, 3000ms});
+    ASSERT_TRUE(station.Start());
+    server.SetLineDelay(Line);
+
+    std::vector<Clock::time_point> sent;
+    const Clock::time_point begin = Clock::now();
+    for (int i = 0; i < Entries; ++i) {
+        ASSERT_TRUE(WaitUntil([&] { return Clock::now() >= begin + i * Entry; }));
+        sent.push_back(Clock::now());
+        station.link.SendCommand("freq " + std::to_string(7000000 + i));
+        station.link.SendCommand("mode AM");
+    }
+    const auto tunings = [&] {
+        std::vector<FakeRigctldServer::Taken> taken;
+        for (const FakeRigctldServer::Taken& line : server.TakenLines()) {
+            if (line.line.rfind("+F ", 0) == 0) {
+                taken.push_back(line);
+            }
+        }
+        return taken;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return tunings().size() == Entries; }, 5s));
+
+    const std::vector<FakeRigctldServer::Taken> taken = tunings();
+    for (int i = 0; i < Entries; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(taken[i].line, "+F " + std::to_string(7000000 + i));
+        // At most the line in the radio's hands is ahead of it (a little slack for the
+        // scheduler), so that two entries reach the radio an entry's time apart, give or
+        // take one line.
+        EXPECT_LT(taken[i].at - sent[i], Line + 100ms);
+    }
+    // Behind the line in hand there wait at most the two commands of one entry.
+    EXPECT_LE(server.MostWaiting(), 2u);
+    // The polls went on all the while.
+    EXPECT_GE(Count(server.Lines(), "+l STRENGTH"), 10u);
+}
+
 TEST(RigctldConversation, RefusedItemAloneGoesBlankAndIsNotPolled) {
     FakeRigctldServer server;
     server.SetScript([](const std::string& line) -> std::optional<Answer> {

@@ -1,41 +1,37 @@
-// Cuts the byte stream from rigctld into replies of the extended protocol: an echo line
+// Assembles rigctld's replies of the extended protocol from its lines: an echo line
 // ("get_freq:"), the value lines, and "RPRT n". Whatever the server sends (garbage, partial
-// lines, replies cut short, no line ends at all) it yields replies and stays in step.
+// lines, replies cut short, no line ends at all) it yields replies and stays in step. The
+// rigctld conversation feeds it the lines it reads.
 #pragma once
 
+#include "link/wire/LineReader.h"
+#include "link/wire/Reply.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace skedula::rigctld {
 
-struct Reply {
-    // Result of a reply that ended without an "RPRT n" line or whose number was unreadable.
-    static constexpr int Broken = -1000;
-
-    std::string echoName;            // "get_freq" for "get_freq:"; empty when none came
-    std::vector<std::string> values; // the lines between echo and RPRT
-    int result = Broken;             // n of "RPRT n"
-
-    bool Succeeded() const { return result == 0; }
-};
+using wire::Reply;
 
 class ReplyReader {
 public:
     // Takes bytes as they arrive; returns the replies they complete, in order.
     std::vector<Reply> Feed(std::string_view bytes);
+    // Takes one line; returns the reply it completes, if any.
+    std::optional<Reply> Take(const wire::Line& line);
     // Forgets a reply in progress (the connection was replaced).
     void Reset();
 
-    static constexpr std::size_t MaxLineLength = 1024;
+    static constexpr std::size_t MaxLineLength = wire::LineReader::MaxLineLength;
     static constexpr std::size_t MaxValueLines = 8;
 
 private:
-    void TakeLine(std::string_view line, std::vector<Reply>& done);
-    void Finish(int result, std::vector<Reply>& done);
+    Reply Finish(int result);
 
-    std::string partial_;
-    bool skippingLongLine_ = false;
+    wire::LineReader lines_;
     bool inReply_ = false;
     Reply current_;
 };

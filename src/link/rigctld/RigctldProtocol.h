@@ -4,6 +4,7 @@
 #pragma once
 
 #include "link/rigctld/ReplyReader.h"
+#include "link/wire/ProtocolText.h"
 
 #include <optional>
 #include <string>
@@ -11,7 +12,9 @@
 
 namespace skedula::rigctld {
 
-enum class Query { Frequency, Mode, SMeter };
+using wire::Query;
+using wire::QueryForItem;
+using wire::SMeterTextForDb;
 
 // A line for rigctld in the extended "+" form and the command name its reply echoes.
 struct WireLine {
@@ -19,14 +22,10 @@ struct WireLine {
     std::string_view echoName; // "get_freq", "set_mode", ...
 };
 
-// The query that serves a contract item; nothing for any other item name.
-std::optional<Query> QueryForItem(std::string_view item);
 WireLine QueryLine(Query query);
 
-// The wire line of a contract command, or nothing when it must not reach rigctld: only
-// "freq X" and "mode X", X non-empty, at most 64 bytes, without blanks or control bytes.
-// rigctld reads every letter of a line as a command and lets a missing argument swallow the
-// next line, so anything else could run commands nobody asked for.
+// The wire line of a contract command, or nothing when it must not reach rigctld (see
+// wire::ParseCommand).
 std::optional<WireLine> CommandLine(std::string_view command);
 
 // The item text in a reply to the query; nothing when the server failed it (RPRT n != 0),
@@ -37,8 +36,8 @@ std::optional<std::string> ItemText(Query query, const Reply& reply);
 std::optional<std::string> FrequencyText(std::string_view valueLine);
 // "Mode: USB" -> "USB".
 std::optional<std::string> ModeText(std::string_view valueLine);
-// "-12" (dB relative to S9) -> "S7"; "10" -> "S9+10dB".
+// "-12" (dB relative to S9) -> "S7"; "10" -> "S9+10dB"; a decimal value is rounded down to
+// whole dB first ("-12.5" -> -13 -> "S6"), as servers that imitate rigctld print one.
 std::optional<std::string> SMeterText(std::string_view valueLine);
-std::string SMeterTextForDb(long long dbOverS9);
 
 } // namespace skedula::rigctld

@@ -1,0 +1,58 @@
+// The conversation port spoken over gqrx's remote control (its rigctl-like TCP server), on
+// the GUI thread's event loop. Service "HRD_RADIO_000" and topic "HRD_CAT" are gqrx's
+// remote-control port; the three items are its plain frequency, mode and level queries, the
+// level turned into an S-meter text with the listener's calibration. The composition root
+// creates one for the "gqrx" radio choice; the radio dialog's test shows its raw level.
+#pragma once
+
+#include "link/gqrx/GqrxProtocol.h"
+#include "link/wire/LineConversation.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace skedula {
+
+struct GqrxEndpoint {
+    std::string host = "127.0.0.1";
+    std::uint16_t port = 7356;
+};
+
+// The contract's bounds; tests shorten them to keep a silent server from slowing the run.
+struct GqrxTimings {
+    std::chrono::milliseconds exchange{1000};    // connect, advise start, request
+    std::chrono::milliseconds pollInterval{250}; // one round over the advised items
+};
+
+class GqrxConversation final : public wire::LineConversation {
+public:
+    // s9Dbfs: the level in dBFS that reads S9.
+    GqrxConversation(GqrxEndpoint endpoint, double s9Dbfs, GqrxTimings timings = {});
+    ~GqrxConversation() override;
+
+    // The level of the last S-meter reading as gqrx gave it, in dBFS; nothing before the
+    // first reading of this conversation.
+    std::optional<double> LastLevelDbfs() const;
+
+    // gqrx is the listener's own program, with its receiver set up by hand: Skedula never
+    // starts it, so a gqrx that does not answer fails the open.
+    bool StartServer(const std::vector<std::string>& arguments) override;
+
+private:
+    wire::OutLine QueryLine(wire::Query query) const override;
+    std::optional<wire::OutLine> CommandLine(const std::string& command) const override;
+    std::optional<std::string> ItemText(wire::Query query, const wire::Reply& reply) override;
+    void TakeLine(const wire::Line& line) override;
+    void ForgetReplies() override;
+    bool Greet() override;
+
+    double s9Dbfs_;
+    // The lines received so far of the reply to the oldest unanswered line.
+    std::vector<std::string> collected_;
+    std::optional<long long> lastLevel_;
+};
+
+} // namespace skedula
