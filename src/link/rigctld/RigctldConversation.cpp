@@ -30,6 +30,24 @@ int Milliseconds(Clock::duration duration) {
         std::max<long long>(0, std::chrono::floor<std::chrono::milliseconds>(duration).count()));
 }
 
+// rigctld listens before it has opened the radio and serves only once that is done (or
+// leaves when it fails, a few seconds later): a server is ready when it answers a command
+// that does not reach the radio, not when its port accepts.
+bool Answers(QTcpSocket& probe, Clock::time_point deadline) {
+    probe.write("\\chk_vfo\n");
+    probe.flush();
+    while (probe.state() == QAbstractSocket::ConnectedState) {
+        const int left = Milliseconds(deadline - Clock::now());
+        if (left <= 0) {
+            return false;
+        }
+        if (probe.waitForReadyRead(std::min(left, MaxWaitSliceMs))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void ConnectTo(QTcpSocket& socket, const RigctldEndpoint& endpoint) {
     // An address literal needs no name lookup, which could take longer than our bound.
     const QString host = QString::fromStdString(endpoint.host);
@@ -370,7 +388,7 @@ bool RigctldConversation::WaitForPort(std::chrono::steady_clock::time_point dead
         QTcpSocket probe;
         ConnectTo(probe, endpoint_);
         const Clock::duration left = deadline - Clock::now();
-        if (probe.waitForConnected(std::max(1, Milliseconds(left)))) {
+        if (probe.waitForConnected(std::max(1, Milliseconds(left))) && Answers(probe, deadline)) {
             probe.abort();
             return true;
         }

@@ -32,7 +32,7 @@ struct RigctldEndpoint {
 struct RigctldTimings {
     std::chrono::milliseconds exchange{1000};    // connect, advise start, request
     std::chrono::milliseconds pollInterval{250}; // one round over the advised items
-    std::chrono::milliseconds serverStart{3000}; // until a started server accepts
+    std::chrono::milliseconds serverStart{3000}; // until a started server answers
 };
 
 class RigctldConversation final : public ConversationPort {
