@@ -9,7 +9,8 @@ namespace skedula {
 namespace {
 
 std::optional<long long> WholeNumber(const std::string& text) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
     return std::stoll(text);
 }

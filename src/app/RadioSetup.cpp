@@ -22,8 +22,7 @@ std::string Joined(const std::vector<std::string>& lines, const std::string& sep
 
 } // namespace
 
-RadioSetup::RadioSetup(ReceiverLink& link, SwitchablePort& port, Options options,
-                       SettingsFile file)
+RadioSetup::RadioSetup(ReceiverLink& link, SwitchablePort& port, Options options, SettingsFile file)
     : link_(link), port_(port), options_(std::move(options)), file_(std::move(file)) {
     if (options_.radio) {
         choice_ = options_.radio;
@@ -55,9 +54,8 @@ std::optional<std::string> RadioSetup::ProblemReport() const {
 std::string RadioSetup::NextText() {
     if (!choice_)
         return "Ungültige Einstellungen: " + Joined(problems_, "; ");
-    return Describe(*choice_, choice_->program == RadioProgram::Hamlib
-                                  ? Models()
-                                  : std::vector<HamlibModel>{});
+    return Describe(
+        *choice_, choice_->program == RadioProgram::Hamlib ? Models() : std::vector<HamlibModel>{});
 }
 
 std::string RadioSetup::ToolTip() {

@@ -87,8 +87,8 @@ std::vector<std::string> ServerArguments(const RadioChoice& choice) {
     case RadioProgram::Dummy:
         break;
     case RadioProgram::Hamlib:
-        arguments.insert(arguments.end(), {"-m", std::to_string(choice.model.value_or(0)), "-r",
-                                           choice.device});
+        arguments.insert(arguments.end(),
+                         {"-m", std::to_string(choice.model.value_or(0)), "-r", choice.device});
         if (choice.baud)
             arguments.insert(arguments.end(), {"-s", std::to_string(*choice.baud)});
         break;

@@ -17,9 +17,9 @@ enum class RadioProgram { Dummy, Hamlib, Network, Gqrx };
 
 struct RadioChoice {
     RadioProgram program = RadioProgram::Dummy;
-    std::optional<int> model;   // Hamlib's model number (hamlib)
-    std::string device;         // serial port, or host:port for models that speak TCP
-    std::optional<int> baud;    // nothing: the model's own default
+    std::optional<int> model;       // Hamlib's model number (hamlib)
+    std::string device;             // serial port, or host:port for models that speak TCP
+    std::optional<int> baud;        // nothing: the model's own default
     std::string host = "127.0.0.1"; // network, gqrx; the others are always on loopback
     std::uint16_t port = 4532;
     double s9Dbfs = -36; // gqrx: the level in dBFS that reads as S9

@@ -14,8 +14,8 @@ namespace skedula {
 namespace {
 
 constexpr int ModelNumberRole = Qt::UserRole;
-const char* const BaudRates[] = {"1200", "2400", "4800", "9600", "19200", "38400", "57600",
-                                 "115200"};
+const char* const BaudRates[] = {"1200",  "2400",  "4800",  "9600",
+                                 "19200", "38400", "57600", "115200"};
 
 QString ModelText(const HamlibModel& model) {
     return QString("%1  %2 %3")
@@ -124,8 +124,7 @@ void RadioDialog::CreateControls() {
 
     // Queued, like the main window's handlers: an error reaches the application's catch
     // point, and its box leaves the dialog open with everything typed.
-    connect(TestBtn, &QPushButton::clicked, this, &RadioDialog::TestBtnClick,
-            Qt::QueuedConnection);
+    connect(TestBtn, &QPushButton::clicked, this, &RadioDialog::TestBtnClick, Qt::QueuedConnection);
     connect(OkBtn, &QPushButton::clicked, this, &RadioDialog::OkBtnClick, Qt::QueuedConnection);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -188,8 +187,8 @@ void RadioDialog::ProgramChanged() {
     shownProgram_ = now;
     const bool hamlib = now == RadioProgram::Hamlib;
     const bool remote = now == RadioProgram::Network || now == RadioProgram::Gqrx;
-    for (QWidget* field : std::initializer_list<QWidget*>{ModelFilter, ModelList, DeviceBox,
-                                                          BaudBox})
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{ModelFilter, ModelList, DeviceBox, BaudBox})
         field->setEnabled(hamlib);
     HostEdit->setEnabled(remote);
     S9Box->setEnabled(now == RadioProgram::Gqrx);

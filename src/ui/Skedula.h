@@ -1,6 +1,6 @@
 // The main window: the watch list and queue grids, Start and Stop, the link's status field and
-// read-outs, the minute read-out, the log and the "Liste", "Optionen" and "Hilfe" menus. It is a view: it
-// forwards Start and Stop to the watch engine, shows what the engine and the receiver link
+// read-outs, the minute read-out, the log and the "Liste", "Optionen" and "Hilfe" menus. It is a
+// view: it forwards Start and Stop to the watch engine, shows what the engine and the receiver link
 // report, and hands the list to the list file. The composition root connects it.
 #pragma once
 

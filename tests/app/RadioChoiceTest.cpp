@@ -102,14 +102,14 @@ const char* const RigList =
     "RIG_MODEL_DWT\n";
 
 TEST(RadioChoice, ReadsTheModelTableOfRigctl) {
-    const std::vector<HamlibModel> expected = {{1, "Hamlib", "Dummy"},
-                                               {2, "Hamlib", "NET rigctl"},
-                                               {5, "TRXManager", "TRXManager 5.7.630+"},
-                                               {1004, "Yaesu", "MARK-V FT-1000MP"},
-                                               {3073, "Icom", "IC-7300"},
-                                               {23003, "DTTS Microwave Society", "DttSP IPC"},
-                                               {25003, "Coding Technologies",
-                                                "Digital World Traveller"}};
+    const std::vector<HamlibModel> expected = {
+        {1, "Hamlib", "Dummy"},
+        {2, "Hamlib", "NET rigctl"},
+        {5, "TRXManager", "TRXManager 5.7.630+"},
+        {1004, "Yaesu", "MARK-V FT-1000MP"},
+        {3073, "Icom", "IC-7300"},
+        {23003, "DTTS Microwave Society", "DttSP IPC"},
+        {25003, "Coding Technologies", "Digital World Traveller"}};
     EXPECT_EQ(ParseRigList(RigList), expected);
 
     // Without its header the usual columns hold; lines that are no model are skipped.

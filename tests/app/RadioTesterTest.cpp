@@ -18,7 +18,7 @@ bool Listening(std::uint16_t port) {
 }
 
 RadioTestResult Tested(const RadioChoice& choice,
-                     const std::vector<std::string>& extra = {"-C", "static_data=1"}) {
+                       const std::vector<std::string>& extra = {"-C", "static_data=1"}) {
     std::vector<std::string> arguments = ServerArguments(choice);
     if (!arguments.empty())
         arguments.insert(arguments.end(), extra.begin(), extra.end());

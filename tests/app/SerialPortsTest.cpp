@@ -20,9 +20,9 @@ using test::TempFolder;
 TEST(SerialPorts, StableNamesFirstThenEachKindByNumber) {
     TempFolder dev;
     std::filesystem::create_directories(dev / "serial/by-id");
-    for (const char* name : {"serial/by-id/usb-Silicon_Labs-if00", "serial/by-id/usb-FTDI-if00",
-                             "ttyS10", "ttyS2", "ttyUSB10", "ttyUSB9", "ttyACM0", "tty0",
-                             "console", "ttyS0"})
+    for (const char* name :
+         {"serial/by-id/usb-Silicon_Labs-if00", "serial/by-id/usb-FTDI-if00", "ttyS10", "ttyS2",
+          "ttyUSB10", "ttyUSB9", "ttyACM0", "tty0", "console", "ttyS0"})
         std::ofstream(dev / name).put('x');
     const std::string root = dev.path();
     EXPECT_EQ(SerialPorts(root),

@@ -27,10 +27,14 @@ TEST(IniDocument, ReadsValuesAsTheUserWroteThem) {
         std::optional<std::string> value;
     };
     const Case cases[] = {
-        {"Radio", "Program", "hamlib"},        {"Radio", "Model", "3085"}, // the last one counts
-        {"Radio", "Device", ""},               {"Other", "Model", "9"},
-        {"Radio", "model", std::nullopt},      {"Radio", "Port", std::nullopt},
-        {"Watch", "Program", std::nullopt},    {"", "Program", std::nullopt},
+        {"Radio", "Program", "hamlib"},
+        {"Radio", "Model", "3085"}, // the last one counts
+        {"Radio", "Device", ""},
+        {"Other", "Model", "9"},
+        {"Radio", "model", std::nullopt},
+        {"Radio", "Port", std::nullopt},
+        {"Watch", "Program", std::nullopt},
+        {"", "Program", std::nullopt},
         {"Radio", "junk without equals", std::nullopt},
     };
     for (const Case& c : cases)

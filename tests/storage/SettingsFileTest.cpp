@@ -76,7 +76,8 @@ TEST(SettingsFile, AnUpdateKeepsWhatWasWrittenSinceTheFileWasRead) {
     const IniDocument atStart = file.Load();
     WriteFile(file.Path(), "[Radio]\nProgram=dummy\n[Watch]\nLastList=a.txt\n");
     file.Update([](IniDocument& document) { document.SetValue("Radio", "Port", "4533"); });
-    EXPECT_EQ(ReadFile(file.Path()), "[Radio]\nProgram=dummy\nPort=4533\n[Watch]\nLastList=a.txt\n");
+    EXPECT_EQ(ReadFile(file.Path()),
+              "[Radio]\nProgram=dummy\nPort=4533\n[Watch]\nLastList=a.txt\n");
     EXPECT_EQ(atStart.Value("Watch", "LastList"), std::nullopt);
 }
 

@@ -57,10 +57,10 @@ void FillRadioDialog(skedula::RadioDialog& dialog) {
 }
 
 const std::vector<skedula::HamlibModel> SomeModels = {
-    {1, "Hamlib", "Dummy"},        {2, "Hamlib", "NET rigctl"},   {4, "FLRig", "FLRig"},
-    {3060, "Icom", "IC-718"},      {3070, "Icom", "IC-7100"},     {3073, "Icom", "IC-7300"},
-    {3078, "Icom", "IC-7610"},     {3081, "Icom", "IC-9700"},     {2028, "Kenwood", "TS-590S"},
-    {1035, "Yaesu", "FT-991"},     {3085, "Icom", "IC-705"},      {3061, "Icom", "IC-7200"}};
+    {1, "Hamlib", "Dummy"},    {2, "Hamlib", "NET rigctl"}, {4, "FLRig", "FLRig"},
+    {3060, "Icom", "IC-718"},  {3070, "Icom", "IC-7100"},   {3073, "Icom", "IC-7300"},
+    {3078, "Icom", "IC-7610"}, {3081, "Icom", "IC-9700"},   {2028, "Kenwood", "TS-590S"},
+    {1035, "Yaesu", "FT-991"}, {3085, "Icom", "IC-705"},    {3061, "Icom", "IC-7200"}};
 
 } // namespace
 
