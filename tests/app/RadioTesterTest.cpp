@@ -43,16 +43,6 @@ TEST(RadioTester, StartsTheDummyReadsItAndEndsIt) {
     EXPECT_FALSE(Listening(dummy.port));
 }
 
-TEST(RadioTester, UsesAServerThatAlreadyAnswers) {
-    FakeRigctldServer server;
-    RadioChoice dummy;
-    dummy.port = server.Port();
-    const RadioTestResult result = Tested(dummy, {"--never-started"});
-    EXPECT_TRUE(result.reached);
-    EXPECT_EQ(result.text, "14230000 USB S7");
-    EXPECT_TRUE(Listening(server.Port()));
-}
-
 TEST(RadioTester, SaysWhyItReachedNothing) {
     RadioChoice network;
     network.program = RadioProgram::Network;

@@ -73,12 +73,5 @@ TEST(IniDocument, SettingAValueRewritesOnlyItsLine) {
     EXPECT_EQ(IniDocument(document.Text()).Value("Radio", "Model"), "1");
 }
 
-TEST(IniDocument, AnEmptyDocumentGetsTheGroup) {
-    IniDocument document;
-    document.SetValue("Radio", "Program", "dummy");
-    document.SetValue("Radio", "Port", "4532");
-    EXPECT_EQ(document.Text(), "[Radio]\nProgram=dummy\nPort=4532\n");
-}
-
 } // namespace
 } // namespace skedula

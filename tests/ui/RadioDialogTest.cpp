@@ -52,9 +52,6 @@ TEST(RadioDialog, TheFilterFindsModelsByNumberMakerOrName) {
     EXPECT_EQ(shown(), "3073 Icom IC-7300");
     dialog.ModelFilter->setText(" 1035 ");
     EXPECT_EQ(shown(), "1035 Yaesu FT-991");
-    dialog.ModelFilter->clear();
-    EXPECT_EQ(dialog.ModelList->count(), 5);
-    EXPECT_EQ(shown().count(','), 4);
 }
 
 TEST(RadioDialog, ThePortFollowsTheProgramUnlessItWasChanged) {

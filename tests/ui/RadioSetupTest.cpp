@@ -154,32 +154,6 @@ TEST_F(RadioSetupTest, ValuesThatAreNotValidAreNamedOnceAndReachNothing) {
     }
 }
 
-TEST_F(RadioSetupTest, OkKeepsTheDialogOpenWhenTheChoiceIsIncomplete) {
-    ModalBoxWatcher boxes;
-    Composition program;
-    program.showMainWindow();
-    bool stillOpen = false;
-    UseDialog(program, [&](RadioDialog* dialog) {
-        if (!dialog->HamlibBtn->isChecked()) {
-            EXPECT_TRUE(dialog->DummyBtn->isChecked()); // no file: the dummy
-            dialog->HamlibBtn->setChecked(true);
-            dialog->DeviceBox->setCurrentText("");
-            dialog->OkBtn->click();
-            return false;
-        }
-        if (boxes.boxes().empty() || QApplication::activeModalWidget() != dialog)
-            return false; // the box is still to come or still open
-        stillOpen = dialog->isVisible();
-        dialog->CancelBtn->click();
-        return true;
-    });
-    ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_TRUE(boxes.boxes().front().text.contains("Kein Gerät angegeben"));
-    EXPECT_TRUE(stillOpen);
-    EXPECT_FALSE(std::filesystem::exists(SettingsFile::DefaultPath()));
-    program.mainWindow().close();
-}
-
 // A file size limit makes the write stop part-way, as a full disk would.
 TEST_F(RadioSetupTest, AFailedWriteIsShownAndLeavesTheOldFileWhole) {
     WriteSettings(HandEdited);
