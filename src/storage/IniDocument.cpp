@@ -118,7 +118,9 @@ void IniDocument::SetValue(std::string_view group, std::string_view key, std::st
     }
     if (!lines_.empty() && !Trimmed(lines_.back()).empty())
         lines_.emplace_back();
-    lines_.push_back("[" + std::string(group) + "]");
+    std::string header(1, '[');
+    header.append(group).push_back(']');
+    lines_.push_back(std::move(header));
     lines_.push_back(line);
 }
 

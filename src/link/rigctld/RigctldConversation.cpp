@@ -23,6 +23,8 @@ constexpr qint64 MaxUnsentBytes = 64 * 1024;
 constexpr int MaxWaitSliceMs = 100;
 // Between two probes of a starting server's port.
 constexpr std::chrono::milliseconds ProbePause{20};
+// After the probe that found the server ready, before the conversation's own connect.
+constexpr std::chrono::milliseconds ProbeSettle{50};
 
 // Whole milliseconds, rounded down: a wait must end by its deadline, not just after it.
 int Milliseconds(Clock::duration duration) {
@@ -390,7 +392,12 @@ bool RigctldConversation::WaitForPort(std::chrono::steady_clock::time_point dead
         const Clock::duration left = deadline - Clock::now();
         if (probe.waitForConnected(std::max(1, Milliseconds(left))) && Answers(probe, deadline)) {
             probe.abort();
-            return true;
+            // rigctld (Hamlib 4.5) now and then resets a connection that arrives while it is
+            // still ending the one before: let it end the probe's first.
+            server_.WaitForExit(std::min(
+                ProbeSettle,
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())));
+            return server_.Running();
         }
         probe.abort();
         const int pause =
