@@ -109,8 +109,9 @@ int main(int argc, char** argv) {
     bench::LineProxy proxy(rigPort);
 
     LinkSettings settings;
-    settings.endpoint.port = proxy.port();
-    settings.serverArguments = {"/nonexistent/bench/rigctld"};
+    settings.radio = RadioChoice{};
+    settings.radio->program = RadioProgram::Network; // the relay's, started above
+    settings.radio->port = proxy.port();
     Composition program(settings);
     TSkedulaForm& form = program.mainWindow();
     program.showMainWindow();
@@ -155,7 +156,7 @@ int main(int argc, char** argv) {
     double idleCpuPerMinute = 0;
     {
         LinkSettings direct = settings;
-        direct.endpoint.port = rigPort;
+        direct.radio->port = rigPort;
         Composition idle(direct);
         idle.showMainWindow();
         idle.mainWindow().StartBtn->click();

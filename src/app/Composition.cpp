@@ -10,18 +10,18 @@
 namespace skedula {
 
 Composition::Composition(LinkSettings settings)
-    : conversation_(settings.endpoint, settings.timings), link_(conversation_),
-      SMeterDdeClientItem_(link_, std::string(contract::SMeterItem)),
+    : link_(radioPort_), SMeterDdeClientItem_(link_, std::string(contract::SMeterItem)),
       ModeDdeClientItem_(link_, std::string(contract::ModeItem)),
       FrequencyDdeClientItem_(link_, std::string(contract::FrequencyItem)),
-      receiver_(link_, FrequencyDdeClientItem_, ModeDdeClientItem_, SMeterDdeClientItem_),
+      radio_(std::make_unique<RadioSetup>(link_, radioPort_, std::move(settings))),
+      receiver_(link_, FrequencyDdeClientItem_, ModeDdeClientItem_, SMeterDdeClientItem_,
+                radio_.get()),
       reports_(ReportFilePath(),
                // Told after the tick has returned: a box inside it would hold the step timer.
                [this](const std::string& message) {
                    QTimer::singleShot(0, window_.get(), [message] { ReportError(message); });
                }),
       window_(std::make_unique<TSkedulaForm>()) {
-    link_.SetServiceApplication(settings.serverArguments);
     engine_ = std::make_unique<WatchEngine>(
         WatchEngine::Ports{clock_, timer_, receiver_, player_, *window_, *window_, &reports_});
     ConnectLinkEvents();
@@ -30,12 +30,21 @@ Composition::Composition(LinkSettings settings)
 
     about_ = std::make_unique<TAboutForm>();
     window_->setAboutForm(about_.get());
+
+    TSkedulaForm* window = window_.get();
+    radio_->ShowToolTip = [window](const std::string& text) {
+        window->StatusLabel->setToolTip(QString::fromStdString(text));
+    };
+    radio_->WatchRunning = [this] { return timer_.interval() != 0; };
+    radio_->UpdateToolTip();
+    window_->setRadioSetup([this] { radio_->OpenDialog(window_.get()); });
 }
 
 Composition::~Composition() {
     timer_.setInterval(0);
     timer_.onTick = nullptr;
     about_.reset();
+    radio_->ShowToolTip = nullptr;
     window_.reset();
     DisconnectLinkEvents();
     engine_.reset();
@@ -43,6 +52,9 @@ Composition::~Composition() {
 
 void Composition::showMainWindow() {
     window_->show();
+    // From the event loop, so that the box has the shown window to stand on.
+    if (const std::optional<std::string> report = radio_->ProblemReport())
+        QTimer::singleShot(0, window_.get(), [text = *report] { ReportError(text); });
 }
 
 void Composition::followStartRequest(const StartRequest& request) {

@@ -1,5 +1,6 @@
 // The receiver link and its three advised items as the engine and the main window see them:
-// the link's operations, and the items' current texts.
+// the link's operations, and the items' current texts. Whoever needs to act around an open
+// (the radio setup swaps the program in use while the link is closed) is told of each.
 #pragma once
 
 #include "engine/Ports.h"
@@ -8,16 +9,32 @@
 
 namespace skedula {
 
+class OpenObserver {
+public:
+    virtual ~OpenObserver() = default;
+    // The link is closed and about to open.
+    virtual void BeforeOpen() = 0;
+    virtual void AfterOpen(bool opened) = 0;
+};
+
 class LinkReceiverPort final : public ReceiverPort {
 public:
     LinkReceiverPort(ReceiverLink& link, const AdvisedItem& frequency, const AdvisedItem& mode,
-                     const AdvisedItem& sMeter)
-        : link_(link), frequency_(frequency), mode_(mode), sMeter_(sMeter) {}
+                     const AdvisedItem& sMeter, OpenObserver* observer = nullptr)
+        : link_(link), frequency_(frequency), mode_(mode), sMeter_(sMeter), observer_(observer) {}
 
     bool SetServiceTopic(const std::string& service, const std::string& topic) override {
         return link_.SetServiceTopic(service, topic);
     }
-    bool OpenConversation() override { return link_.OpenConversation(); }
+    bool OpenConversation() override {
+        // An open link refuses the open and changes nothing: nobody needs to hear of it.
+        if (observer_ == nullptr || link_.IsOpen())
+            return link_.OpenConversation();
+        observer_->BeforeOpen();
+        const bool opened = link_.OpenConversation();
+        observer_->AfterOpen(opened);
+        return opened;
+    }
     void CloseConversation() override { link_.CloseConversation(); }
     bool SendCommand(const std::string& text) override { return link_.SendCommand(text); }
     std::string frequencyText() const override { return frequency_.Text(); }
@@ -29,6 +46,7 @@ private:
     const AdvisedItem& frequency_;
     const AdvisedItem& mode_;
     const AdvisedItem& sMeter_;
+    OpenObserver* observer_;
 };
 
 } // namespace skedula

@@ -78,6 +78,11 @@ void TSkedulaForm::Beenden1Click() {
     close();
 }
 
+void TSkedulaForm::Funkgeraet1Click() {
+    if (radioSetup_)
+        radioSetup_();
+}
+
 void TSkedulaForm::Info1Click() {
     if (aboutForm_ != nullptr)
         aboutForm_->exec();

@@ -1,6 +1,6 @@
 // The main window: the watch list and queue grids, Start and Stop, the link's status field and
-// read-outs, the minute read-out, the log and the "Liste" and "Hilfe" menus. It is a view: it
-// forwards Start and Stop to the watch engine, shows what the engine and the receiver link
+// read-outs, the minute read-out, the log and the "Liste", "Optionen" and "Hilfe" menus. It is a
+// view: it forwards Start and Stop to the watch engine, shows what the engine and the receiver link
 // report, and hands the list to the list file. The composition root connects it.
 #pragma once
 
@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <functional>
 #include <memory>
 
 namespace skedula {
@@ -44,6 +45,8 @@ public:
     void attach(WatchEngine& engine, ReceiverPort& link);
     // The about dialog that "Info" shows; the application creates it after the window.
     void setAboutForm(QDialog* about) { aboutForm_ = about; }
+    // What "Funkgerät ..." opens; the application's radio setup.
+    void setRadioSetup(std::function<void()> open) { radioSetup_ = std::move(open); }
 
     StringGrid* ListeSG = nullptr;
     StringGrid* SchlangeSG = nullptr;
@@ -67,6 +70,8 @@ public:
     QAction* Beenden1 = nullptr;
     std::unique_ptr<ListFileDialog> OpenDialog;
     std::unique_ptr<ListFileDialog> SaveDialog;
+    QMenu* Optionen1 = nullptr;
+    QAction* Funkgeraet1 = nullptr;
     QMenu* Hilfe1 = nullptr;
     QAction* Info1 = nullptr;
 
@@ -82,6 +87,7 @@ public:
     void Laden1Click();
     void Speicherm1Click();
     void Beenden1Click();
+    void Funkgeraet1Click();
     void Info1Click();
 
     // The colour of the status field: the window's only record that the link is open.
@@ -104,6 +110,7 @@ private:
     WatchEngine* engine_ = nullptr;
     ReceiverPort* link_ = nullptr;
     QDialog* aboutForm_ = nullptr;
+    std::function<void()> radioSetup_;
     bool memoHasLines_ = false;
 };
 

@@ -88,6 +88,8 @@ void TSkedulaForm::CreateMenu() {
     NeuerEintrag1->setEnabled(false); // the list has ten rows, always
     N1 = Liste1->addSeparator();
     Beenden1 = Liste1->addAction("Beenden");
+    Optionen1 = menuBar()->addMenu("Optionen");
+    Funkgeraet1 = Optionen1->addAction("Funkgerät ...");
     Hilfe1 = menuBar()->addMenu("Hilfe");
     Info1 = Hilfe1->addAction("Info");
 }
@@ -101,6 +103,7 @@ void TSkedulaForm::ConnectHandlers() {
     connect(Laden1, &QAction::triggered, this, &TSkedulaForm::Laden1Click, queued);
     connect(Speicherm1, &QAction::triggered, this, &TSkedulaForm::Speicherm1Click, queued);
     connect(Beenden1, &QAction::triggered, this, &TSkedulaForm::Beenden1Click, queued);
+    connect(Funkgeraet1, &QAction::triggered, this, &TSkedulaForm::Funkgeraet1Click, queued);
     connect(Info1, &QAction::triggered, this, &TSkedulaForm::Info1Click, queued);
 }
 

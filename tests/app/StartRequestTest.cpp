@@ -24,8 +24,9 @@ using fakes::ModalBoxWatcher;
 
 LinkSettings Reaching(std::uint16_t port) {
     LinkSettings settings;
-    settings.endpoint.port = port;
-    settings.serverArguments = {"/nonexistent/skedula-test/rigctld"}; // never started here
+    settings.radio = RadioChoice{};
+    settings.radio->program = RadioProgram::Network; // never started here
+    settings.radio->port = port;
     return settings;
 }
 

@@ -40,8 +40,9 @@ protected:
 
     LinkSettings settingsFor(const RigctldProcess& radio) {
         LinkSettings settings;
-        settings.endpoint.port = radio.port();
-        settings.serverArguments = {"/nonexistent/skedula-e2e/rigctld"}; // never started here
+        settings.radio = RadioChoice{};
+        settings.radio->program = RadioProgram::Network; // never started here
+        settings.radio->port = radio.port();
         return settings;
     }
 
@@ -123,8 +124,8 @@ TEST_F(WatchEndToEnd, TheShippedExampleReportsWithSkedulasOwnRigctld) {
     ModalBoxWatcher boxes;
     {
         LinkSettings settings;
-        settings.endpoint.port = FreeLoopbackPort();
-        settings.serverArguments = RigctldConversation::ServerArguments(settings.endpoint);
+        settings.radio = RadioChoice{}; // Hamlib's dummy radio, as without settings
+        settings.radio->port = FreeLoopbackPort();
         Composition program(settings);
         TSkedulaForm& form = program.mainWindow();
         program.showMainWindow();

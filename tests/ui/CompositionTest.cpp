@@ -23,20 +23,21 @@ bool Listening(std::uint16_t port) {
     return socket.waitForConnected(1000);
 }
 
+// A rigctld on another computer, as far as Skedula knows: it starts nothing for it.
 LinkSettings Unreachable() {
     LinkSettings settings;
-    settings.endpoint.port = FreeLoopbackPort();
-    settings.serverArguments = {"/nonexistent/skedula-test/rigctld"};
+    settings.radio = RadioChoice{};
+    settings.radio->program = RadioProgram::Network;
+    settings.radio->port = FreeLoopbackPort();
     return settings;
 }
 
 LinkSettings RigctldOnAFreePort() {
     LinkSettings settings;
-    settings.endpoint.port = FreeLoopbackPort();
+    settings.radio = RadioChoice{};
+    settings.radio->port = FreeLoopbackPort();
     // rigctld's dummy rig with a constant S-meter.
-    settings.serverArguments = RigctldConversation::ServerArguments(settings.endpoint);
-    settings.serverArguments.push_back("-C");
-    settings.serverArguments.push_back("static_data=1");
+    settings.extraServerArguments = {"-C", "static_data=1"};
     return settings;
 }
 
@@ -84,12 +85,12 @@ TEST(Composition, WorksWithRigctldAndClosesTheLinkOnTheWayOut) {
 
     Click(form.StartBtn); // the server we started still runs
     EXPECT_EQ(form.StatusLabel->text(), "connected");
-    EXPECT_TRUE(Listening(settings.endpoint.port));
+    EXPECT_TRUE(Listening(settings.radio->port));
 
     form.close();
     program.reset(); // FormDestroy closes the open link; the server we started ends
     EXPECT_TRUE(watcher.boxes().empty());
-    EXPECT_TRUE(test::WaitUntil([&] { return !Listening(settings.endpoint.port); }));
+    EXPECT_TRUE(test::WaitUntil([&] { return !Listening(settings.radio->port); }));
 }
 
 TEST(Composition, TheProgramEndsWithExitCodeZeroWhenTheWindowCloses) {

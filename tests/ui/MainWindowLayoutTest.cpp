@@ -172,19 +172,22 @@ TEST(MainWindowLayout, TheMenuBarHasItsItemsAndNewEntryIsNeverEnabled) {
     WindowRig rig;
     TSkedulaForm& form = rig.form();
     const QList<QAction*> menus = form.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 2);
+    ASSERT_EQ(menus.size(), 3);
     EXPECT_EQ(menus[0]->text(), "Liste");
-    EXPECT_EQ(menus[1]->text(), "Hilfe");
+    EXPECT_EQ(menus[1]->text(), "Optionen");
+    EXPECT_EQ(menus[2]->text(), "Hilfe");
 
     QStringList items;
     for (QAction* item : form.Liste1->actions())
         items << (item->isSeparator() ? "-" : item->text());
     EXPECT_EQ(items,
               QStringList({"Laden ...", "Speichern ...", "Neuer Eintrag ...", "-", "Beenden"}));
+    ASSERT_EQ(form.Optionen1->actions().size(), 1);
+    EXPECT_EQ(form.Funkgeraet1->text(), "Funkgerät ...");
     ASSERT_EQ(form.Hilfe1->actions().size(), 1);
     EXPECT_EQ(form.Info1->text(), "Info");
-    for (QAction* item :
-         {form.Laden1, form.Speicherm1, form.NeuerEintrag1, form.Beenden1, form.Info1})
+    for (QAction* item : {form.Laden1, form.Speicherm1, form.NeuerEintrag1, form.Beenden1,
+                          form.Funkgeraet1, form.Info1})
         EXPECT_TRUE(item->shortcut().isEmpty()) << item->text().toStdString();
 
     // Neither creation, Start, Stop nor a loaded list enables it.

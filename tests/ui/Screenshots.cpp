@@ -1,11 +1,13 @@
-// Writes pictures of the main window and the about dialog for the documentation, and lists
-// where each control of the main window stands. The window shows a running watch on fakes:
-// a list, the queue of 14:30 being measured, a connected link and one alarm report.
-//   ui_screenshots <folder>          writes <folder>/main-window.png and <folder>/about.png
+// Writes pictures of the main window, the about dialog and the dialog "Funkgerät" for the
+// documentation, and lists where each control of the main window stands. The window shows a
+// running watch on fakes: a list, the queue of 14:30 being measured, a connected link and one
+// alarm report.
+//   ui_screenshots <folder>          writes <folder>/main-window.png, about.png, radio.png
 //   ui_screenshots --screen <file>   writes a picture of the whole screen
 #include "WindowRig.h"
 #include "app/SkedulaApplication.h"
 #include "ui/About.h"
+#include "ui/RadioDialog.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -48,6 +50,18 @@ void FillRunningWatch(WindowRig& rig) {
     rig.form().SMeterDdeClientItemChange();
 }
 
+// A radio on a USB serial adapter, tested once.
+void FillRadioDialog(skedula::RadioDialog& dialog) {
+    dialog.ModelFilter->setText("icom ic-7");
+    dialog.TestResult->setText("7100000 AM S7");
+}
+
+const std::vector<skedula::HamlibModel> SomeModels = {
+    {1, "Hamlib", "Dummy"},    {2, "Hamlib", "NET rigctl"}, {4, "FLRig", "FLRig"},
+    {3060, "Icom", "IC-718"},  {3070, "Icom", "IC-7100"},   {3073, "Icom", "IC-7300"},
+    {3078, "Icom", "IC-7610"}, {3081, "Icom", "IC-9700"},   {2028, "Kenwood", "TS-590S"},
+    {1035, "Yaesu", "FT-991"}, {3085, "Icom", "IC-705"},    {3061, "Icom", "IC-7200"}};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -87,8 +101,22 @@ int main(int argc, char** argv) {
     Report("Memo", form.Memo);
     Report("client area", form.centralWidget());
 
+    skedula::RadioChoice radio;
+    radio.program = skedula::RadioProgram::Hamlib;
+    radio.model = 3073;
+    radio.device = "/dev/serial/by-id/usb-Silicon_Labs_CP2102_USB_to_UART_Bridge-if00-port0";
+    radio.baud = 19200;
+    skedula::RadioDialog radioDialog(radio, SomeModels,
+                                     {radio.device, "/dev/ttyUSB0", "/dev/ttyS0"});
+    FillRadioDialog(radioDialog);
+    radioDialog.show();
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+
     const bool saved = form.grab().save(folder.filePath("main-window.png")) &&
-                       about.grab().save(folder.filePath("about.png"));
+                       about.grab().save(folder.filePath("about.png")) &&
+                       radioDialog.grab().save(folder.filePath("radio.png"));
     about.hide();
+    radioDialog.hide();
     return saved ? 0 : 1;
 }

@@ -14,6 +14,10 @@ using wire::Reply;
 
 // Between two probes of a starting server's port.
 constexpr std::chrono::milliseconds ProbePause{20};
+// After the probe that found the server ready, before the conversation's own connect.
+constexpr std::chrono::milliseconds ProbeSettle{50};
+// The longest single wait for the probe's answer.
+constexpr int MaxProbeWaitMs = 100;
 
 wire::OutLine Out(const rigctld::WireLine& line) {
     return {line.line, line.echoName};
@@ -86,14 +90,38 @@ void RigctldConversation::Match(const Reply& reply) {
     }
 }
 
+bool RigctldConversation::ServerAnswers(QTcpSocket& probe, Clock::time_point deadline) {
+    // rigctld listens before it has opened the radio and serves only once that is done (or
+    // leaves when it fails, a few seconds later): a server is ready when it answers a command
+    // that does not reach the radio, not when its port accepts.
+    probe.write("\\chk_vfo\n");
+    probe.flush();
+    while (probe.state() == QAbstractSocket::ConnectedState) {
+        const int left = Milliseconds(deadline - Clock::now());
+        if (left <= 0) {
+            return false;
+        }
+        if (probe.waitForReadyRead(std::min(left, MaxProbeWaitMs))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool RigctldConversation::WaitForPort(std::chrono::steady_clock::time_point deadline) {
     while (true) {
         QTcpSocket probe;
         ConnectTo(probe, Where());
         const Clock::duration left = deadline - Clock::now();
-        if (probe.waitForConnected(std::max(1, Milliseconds(left)))) {
+        if (probe.waitForConnected(std::max(1, Milliseconds(left))) &&
+            ServerAnswers(probe, deadline)) {
             probe.abort();
-            return true;
+            // rigctld (Hamlib 4.5) now and then resets a connection that arrives while it is
+            // still ending the one before: let it end the probe's first.
+            server_.WaitForExit(std::min(
+                ProbeSettle,
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())));
+            return server_.Running();
         }
         probe.abort();
         const int pause =

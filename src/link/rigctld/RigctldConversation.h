@@ -25,7 +25,7 @@ struct RigctldEndpoint {
 struct RigctldTimings {
     std::chrono::milliseconds exchange{1000};    // connect, advise start, request
     std::chrono::milliseconds pollInterval{250}; // one round over the advised items
-    std::chrono::milliseconds serverStart{3000}; // until a started server accepts
+    std::chrono::milliseconds serverStart{3000}; // until a started server answers
 };
 
 class RigctldConversation final : public wire::LineConversation {
@@ -55,6 +55,7 @@ private:
 
     void Match(const wire::Reply& reply);
     bool WaitForPort(std::chrono::steady_clock::time_point deadline);
+    static bool ServerAnswers(QTcpSocket& probe, std::chrono::steady_clock::time_point deadline);
 
     std::chrono::milliseconds serverStart_;
     rigctld::ReplyReader reader_;

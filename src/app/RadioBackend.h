@@ -1,0 +1,34 @@
+// A radio-control program as the watch and "Testen" reach it: the conversation port to it,
+// and why the last connect or server start failed, in the words "Testen" and the status
+// field's tooltip use. Made from a radio choice by the one factory below, where each program
+// is one case.
+#pragma once
+
+#include "link/ConversationPort.h"
+#include "link/RadioChoice.h"
+#include "link/rigctld/RigctldConversation.h"
+
+#include <memory>
+#include <string>
+
+namespace skedula {
+
+class RadioBackend : public ConversationPort {
+public:
+    // German, without a closing period; empty while nothing failed.
+    virtual std::string FailureReason() const = 0;
+};
+
+// The bounds of the conversations a backend holds; tests shorten them.
+struct RadioTimings {
+    RigctldTimings rigctld{};
+};
+
+std::unique_ptr<RadioBackend> MakeRadioBackend(const RadioChoice& choice,
+                                               const RadioTimings& timings);
+
+// Stands for a program that cannot be reached at all (settings that are not valid, a program
+// this build does not speak): nothing connects, nothing starts, and the reason is fixed.
+std::unique_ptr<RadioBackend> MakeNoRadio(std::string reason);
+
+} // namespace skedula

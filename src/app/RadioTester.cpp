@@ -1,0 +1,41 @@
+#include "app/RadioTester.h"
+
+#include "link/RadioContract.h"
+
+namespace skedula {
+
+RadioTestResult TestRadio(const RadioChoice& choice,
+                          const std::vector<std::string>& serverArguments,
+                          const RadioTimings& timings) {
+    // The backend ends the server it started when it goes, on every way out.
+    const std::unique_ptr<RadioBackend> backend = MakeRadioBackend(choice, timings);
+    const std::string service(contract::Service);
+    const std::string topic(contract::Topic);
+    bool connected = backend->Connect(service, topic);
+    if (!connected && !serverArguments.empty() && backend->StartServer(serverArguments))
+        connected = backend->Connect(service, topic);
+    if (!connected)
+        return {false, "Keine Verbindung: " + backend->FailureReason()};
+
+    struct Query {
+        std::string_view item;
+        const char* what;
+    };
+    const Query queries[] = {{contract::FrequencyItem, "der Frequenz"},
+                             {contract::ModeItem, "des Modes"},
+                             {contract::SMeterItem, "des S-Meters"}};
+    std::string shown;
+    for (const Query& query : queries) {
+        const std::optional<std::string> text = backend->Request(std::string(query.item));
+        if (!text) {
+            backend->Disconnect();
+            return {false, std::string("Verbunden, aber der Server beantwortet die Abfrage ") +
+                               query.what + " nicht"};
+        }
+        shown += (shown.empty() ? "" : " ") + *text;
+    }
+    backend->Disconnect();
+    return {true, shown};
+}
+
+} // namespace skedula

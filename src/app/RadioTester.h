@@ -1,0 +1,25 @@
+// "Testen" in the dialog "Funkgerät": connects with the settings being edited as the watch
+// would (starting rigctld when the choice needs it), reads frequency, mode and S-meter, and
+// ends whatever it started before it returns. Used by the radio setup.
+#pragma once
+
+#include "app/RadioBackend.h"
+#include "link/RadioChoice.h"
+
+#include <string>
+#include <vector>
+
+namespace skedula {
+
+struct RadioTestResult {
+    bool reached = false;
+    // "7100000 AM S7", or why not, in German.
+    std::string text;
+};
+
+// serverArguments: what starts the server when nothing answers; empty starts nothing.
+RadioTestResult TestRadio(const RadioChoice& choice,
+                          const std::vector<std::string>& serverArguments,
+                          const RadioTimings& timings);
+
+} // namespace skedula

@@ -1,0 +1,88 @@
+// "Testen" against real rigctld processes and a scripted stand-in: what it shows, why it
+// could not, and that it leaves nothing running that it started.
+#include "app/RadioTester.h"
+
+#include "fakes/FakeRigctldServer.h"
+#include "fakes/FreePort.h"
+
+#include <QTcpSocket>
+#include <gtest/gtest.h>
+
+namespace skedula {
+namespace {
+
+bool Listening(std::uint16_t port) {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    return socket.waitForConnected(500);
+}
+
+RadioTestResult Tested(const RadioChoice& choice,
+                       const std::vector<std::string>& extra = {"-C", "static_data=1"}) {
+    std::vector<std::string> arguments = ServerArguments(choice);
+    if (!arguments.empty())
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return TestRadio(choice, arguments, RadioTimings{});
+}
+
+RadioChoice Hamlib(int model, const std::string& device) {
+    RadioChoice choice;
+    choice.program = RadioProgram::Hamlib;
+    choice.model = model;
+    choice.device = device;
+    choice.port = FreeLoopbackPort();
+    return choice;
+}
+
+TEST(RadioTester, StartsTheDummyReadsItAndEndsIt) {
+    RadioChoice dummy;
+    dummy.port = FreeLoopbackPort();
+    const RadioTestResult result = Tested(dummy);
+    EXPECT_TRUE(result.reached);
+    EXPECT_EQ(result.text, "145000000 FM S7");
+    EXPECT_FALSE(Listening(dummy.port));
+}
+
+TEST(RadioTester, SaysWhyItReachedNothing) {
+    RadioChoice network;
+    network.program = RadioProgram::Network;
+    network.port = FreeLoopbackPort();
+    const RadioChoice missing = Hamlib(3073, "/dev/skedula-no-such-ttyUSB9");
+    // A model this Hamlib does not know makes rigctld leave at once.
+    const RadioChoice unknownModel = Hamlib(999999, "/dev/null");
+    struct Case {
+        RadioChoice choice;
+        std::string text;
+    };
+    const Case cases[] = {
+        {network, "Keine Verbindung: Auf 127.0.0.1:" + std::to_string(network.port) +
+                      " antwortet kein rigctld"},
+        {missing, "Keine Verbindung: Das Gerät /dev/skedula-no-such-ttyUSB9 gibt es nicht"},
+        {unknownModel, "Keine Verbindung: rigctld hat sich mit Fehler 2 beendet: Please check "
+                       "with --list option."},
+    };
+    for (const Case& c : cases) {
+        const RadioTestResult result = Tested(c.choice);
+        EXPECT_FALSE(result.reached) << c.text;
+        EXPECT_EQ(result.text.substr(0, c.text.size()), c.text) << result.text;
+        EXPECT_FALSE(Listening(c.choice.port)) << c.text;
+    }
+}
+
+TEST(RadioTester, NamesAQueryTheServerDoesNotKnow) {
+    FakeRigctldServer server;
+    server.SetScript([](const std::string& line) -> std::optional<FakeRigctldServer::Answer> {
+        if (line == "+l STRENGTH")
+            return FakeRigctldServer::Answer{{"get_level: STRENGTH\nRPRT -11\n"}};
+        return std::nullopt;
+    });
+    RadioChoice network;
+    network.program = RadioProgram::Network;
+    network.port = server.Port();
+    const RadioTestResult result = Tested(network);
+    EXPECT_FALSE(result.reached);
+    EXPECT_EQ(result.text, "Verbunden, aber der Server beantwortet die Abfrage des S-Meters nicht");
+}
+
+} // namespace
+} // namespace skedula
