@@ -1,7 +1,10 @@
 #include "ui/ListFileDialog.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QStringList>
 
 namespace skedula {
@@ -29,6 +32,15 @@ QString ShownFilter(const QString& chosen) {
     return allFiles ? ListFileDialog::AllFilesFilter : ListFileDialog::SkedulaFilter;
 }
 
+// Accepting the dialog with Enter while the name's completion list shows leaves that list on
+// the screen: a popup window of its own, not a part of the dialog, which would go on taking
+// the next key or click from the main window.
+void CloseCompletion(QFileDialog* dialog) {
+    for (QCompleter* completer : dialog->findChildren<QCompleter*>())
+        if (QAbstractItemView* list = completer->popup(); list->isVisible())
+            list->hide();
+}
+
 } // namespace
 
 ListFileDialog::ListFileDialog(Purpose purpose, QWidget* parent)
@@ -53,9 +65,14 @@ ListFileDialog::ListFileDialog(Purpose purpose, QWidget* parent)
 
 std::optional<std::string> ListFileDialog::Execute() {
     dialog_->selectNameFilter(EntryFor(lastFilter_));
+    // The name last accepted, or none: what a cancelled showing typed does not come back.
     if (!lastName_.isEmpty())
         dialog_->selectFile(lastName_);
-    if (dialog_->exec() != QDialog::Accepted)
+    else if (auto* name = dialog_->findChild<QLineEdit*>("fileNameEdit"))
+        name->clear(); // selectFile() leaves the field as it is when given no name
+    const int result = dialog_->exec();
+    CloseCompletion(dialog_);
+    if (result != QDialog::Accepted)
         return std::nullopt;
     lastFilter_ = ShownFilter(dialog_->selectedNameFilter());
     const QStringList files = dialog_->selectedFiles();

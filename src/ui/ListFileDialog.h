@@ -1,5 +1,5 @@
 // The file dialogs of the "Liste" menu: one for loading, one for saving a list file. Each
-// opens with the name and the filter last chosen in it; the main window owns one of each.
+// opens with the name and the filter last accepted in it; the main window owns one of each.
 #pragma once
 
 #include <QFileDialog>
@@ -20,7 +20,8 @@ public:
 
     ListFileDialog(Purpose purpose, QWidget* parent);
 
-    // Shows the dialog modally; the chosen path, or nothing when the user cancelled.
+    // Shows the dialog modally; the chosen path, or nothing when the user cancelled. The
+    // dialog's completion list closes with it.
     std::optional<std::string> Execute();
 
     QFileDialog* dialog() const { return dialog_; }
