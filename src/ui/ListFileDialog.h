@@ -4,6 +4,7 @@
 
 #include <QFileDialog>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -24,13 +25,17 @@ public:
     // dialog's completion list closes with it.
     std::optional<std::string> Execute();
 
-    QFileDialog* dialog() const { return dialog_; }
+    // The dialog of the last showing (before the first one: the dialog it will look like).
+    QFileDialog* dialog() const { return dialog_.get(); }
     // The filter chosen last, as the user reads it.
     QString selectedFilter() const;
 
 private:
+    std::unique_ptr<QFileDialog> MakeDialog() const;
+
     Purpose purpose_;
-    QFileDialog* dialog_;
+    QWidget* parent_;
+    std::unique_ptr<QFileDialog> dialog_;
     QString lastName_;
     QString lastFilter_;
 };

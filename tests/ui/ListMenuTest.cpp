@@ -56,8 +56,11 @@ struct FileDialogAnswer {
             emit types->activated(index);
             emit types->textActivated(filter);
         }
-        if (!name.isEmpty())
-            nameEdit->setText(name); // as the user types it
+        if (!name.isEmpty()) { // as the user types it, into the field that has the focus
+            QApplication::setActiveWindow(d);
+            nameEdit->setFocus();
+            nameEdit->setText(name);
+        }
         if (name.isEmpty() || cancel)
             d->reject();
         else
