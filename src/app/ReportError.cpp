@@ -2,7 +2,9 @@
 
 #include "app/ErrorText.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -16,8 +18,17 @@ void ReportError(const std::string& message) {
     QWidget* owner = QApplication::activeModalWidget();
     if (owner == nullptr)
         owner = QApplication::activeWindow();
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
-                    QString::fromStdString(WithClosingPeriod(message)), QMessageBox::Ok, owner);
+    ShowErrorBox(QApplication::applicationDisplayName().toStdString(), WithClosingPeriod(message),
+                 owner);
+}
+
+void ShowErrorBox(const std::string& caption, const std::string& text, QWidget* owner) {
+    QMessageBox box(QMessageBox::Critical, QString::fromStdString(caption),
+                    QString::fromStdString(text), QMessageBox::Ok, owner);
+    // Desktop styles that put icons on dialog buttons would put one on OK too: the box keeps
+    // its error icon, the button stays plain.
+    for (QAbstractButton* button : box.buttons())
+        button->setIcon(QIcon());
     box.exec();
 }
 

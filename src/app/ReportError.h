@@ -5,9 +5,15 @@
 #include <exception>
 #include <string>
 
+class QWidget;
+
 namespace skedula {
 
 void ReportError(const std::string& message);
+
+// The error box itself, also for the report of a failure before the loop runs: the text with
+// the error icon and one plain OK button, modal, over owner (none: over no window).
+void ShowErrorBox(const std::string& caption, const std::string& text, QWidget* owner);
 
 // The message of whatever was thrown: an exception's what(), or a fixed text for anything else.
 std::string MessageOf(std::exception_ptr error);

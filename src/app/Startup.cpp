@@ -3,7 +3,6 @@
 #include "app/ErrorText.h"
 #include "app/ReportError.h"
 
-#include <QMessageBox>
 #include <cxxabi.h>
 #include <typeinfo>
 
@@ -39,10 +38,7 @@ int RunApplication(QApplication& app,
         windows = createWindows();
         windows->showMainWindow();
     } catch (...) {
-        QMessageBox box(QMessageBox::Critical, "Anwendungsfehler",
-                        QString::fromStdString(LastResortText(std::current_exception())),
-                        QMessageBox::Ok);
-        box.exec();
+        ShowErrorBox("Anwendungsfehler", LastResortText(std::current_exception()), nullptr);
         return 1;
     }
     app.exec();

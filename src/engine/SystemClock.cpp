@@ -70,6 +70,10 @@ std::string LocaleTimeSeparator() {
 SystemClock::SystemClock() : separator_(LocaleTimeSeparator()) {}
 
 std::string SystemClock::format(bool withSeconds) const {
+    // localtime_r reads the time zone only once per process; tzset() reads TZ and
+    // /etc/localtime again (when they changed), so a zone changed while the watch runs counts
+    // from the next tick on instead of queueing every entry at the old hour.
+    ::tzset();
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);

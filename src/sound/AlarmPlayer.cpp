@@ -1,32 +1,58 @@
 #include "sound/AlarmPlayer.h"
 
 #include "engine/Error.h"
+#include "storage/FileError.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace skedula {
 
 namespace {
 
 // SDL keeps the text of its last failure; an empty one means it named no reason.
-Error sdlError() {
+std::string sdlReason() {
     const char* text = Mix_GetError();
     if (text == nullptr || *text == '\0') {
-        return Error("Unbekannter Fehler-Code");
+        return "Unbekannter Fehler-Code";
     }
-    return Error(text);
+    return text;
 }
 
-// SDL opens a FIFO by blocking until a writer comes, which would freeze the whole program,
-// and a folder or a device is no sound either. A path that does not exist at all is left to
-// SDL so that the user sees its text for that.
-void rejectNonRegularFile(const std::string& path) {
+Error fileProblem(int errnum, const std::string& path) {
+    const std::string named = "Alarmdatei '" + path + "'";
+    const bool folderMissing = errnum == ENOENT && FolderMissing(path);
+    if (errnum == ENOENT && !folderMissing) {
+        return Error(named + " nicht gefunden");
+    }
+    return Error(named + ": " + FileErrorMessage(errnum, folderMissing));
+}
+
+// SDL answers in English and names the file only for some failures, so what can be wrong
+// with the file itself is found before SDL sees it. This also keeps SDL away from a FIFO,
+// which it opens by blocking until a writer comes, freezing the whole program; a folder or a
+// device is no sound either.
+void checkAlarmFile(const std::string& path) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    if (::stat(path.c_str(), &info) != 0) {
+        throw fileProblem(errno, path);
+    }
+    if (!S_ISREG(info.st_mode)) {
         throw Error("'" + path + "' ist keine Datei");
     }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        throw fileProblem(errno, path);
+    }
+    ::close(fd);
+}
+
+Error noSoundOutput() {
+    return Error("Keine Tonausgabe möglich (" + sdlReason() + ")");
 }
 
 constexpr int channels = 2;
@@ -57,12 +83,13 @@ void AlarmPlayer::setFileName(const std::string& fileName) {
 
 void AlarmPlayer::Open() {
     Close();
-    rejectNonRegularFile(fileName_);
+    checkAlarmFile(fileName_);
     openDevice();
     SDL_ClearError();
     music_ = Mix_LoadMUS(fileName_.c_str());
     if (music_ == nullptr) {
-        throw sdlError();
+        throw Error("Alarmdatei '" + fileName_ + "' ist keine abspielbare WAV- oder MP3-Datei (" +
+                    sdlReason() + ")");
     }
 }
 
@@ -83,11 +110,11 @@ void AlarmPlayer::openDevice() {
     SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
     SDL_ClearError();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        throw sdlError();
+        throw noSoundOutput();
     }
     SDL_ClearError();
     if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, channels, chunkFrames) != 0) {
-        Error error = sdlError();
+        Error error = noSoundOutput();
         // Let a later alarm try again, for instance once a sound card is there.
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         throw error;

@@ -5,7 +5,6 @@
 #include "storage/UniqueFd.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
@@ -21,39 +20,55 @@ namespace {
 constexpr std::size_t kMaxTempBaseLength = 200;
 constexpr int kTempAttempts = 100;
 
+// As many links in a row as the kernel itself follows before it gives up with ELOOP.
+constexpr int kMaxLinkHops = 40;
+
 struct Target {
-    std::string path;                 // the file that is replaced, links followed
+    std::string path;                 // the file that is written, links followed
     std::optional<struct stat> stats; // absent when the file does not exist yet
 };
 
+// The name at the end of a chain of symbolic links, which need not exist yet: saving through
+// a link whose target is missing creates the target and leaves the link in place.
+std::string FollowLinks(const std::string& path) {
+    std::string current = path;
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        struct stat info {};
+        // Any other failure than "not a link" shows again, with its errno, when the end is used.
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return current;
+        std::error_code error;
+        const std::filesystem::path next = std::filesystem::read_symlink(current, error);
+        if (error)
+            ThrowFileError(error.value(), path);
+        // A relative link counts from its own folder. The join stays unresolved on purpose:
+        // the kernel resolves ".." against the real folder, lexical cleaning would not.
+        current = next.is_absolute()
+                      ? next.string()
+                      : (std::filesystem::path(current).parent_path() / next).string();
+    }
+    ThrowFileError(ELOOP, path);
+}
+
 Target ResolveTarget(const std::string& path) {
+    const std::string file = FollowLinks(path);
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
+    if (::stat(file.c_str(), &info) != 0) {
         if (errno == ENOENT)
-            return {path, std::nullopt};
-        ThrowFileError(errno, path);
+            return {file, std::nullopt};
+        ThrowFileError(errno, file);
     }
     if (S_ISDIR(info.st_mode))
-        ThrowFileError(EISDIR, path);
+        ThrowFileError(EISDIR, file);
     if (!S_ISREG(info.st_mode))
         // A device or a pipe cannot be replaced by renaming, and must not be.
-        ThrowFileError(EINVAL, path);
+        ThrowFileError(EINVAL, file);
 
     // The old content is replaced only where it could be overwritten in place: a
     // write-protected file or a read-only disk refuses, as it would without the temporary file.
-    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
-        ThrowFileError(errno, path);
-
-    std::string resolved = path;
-    struct stat link {};
-    if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        char* real = ::realpath(path.c_str(), nullptr);
-        if (real == nullptr)
-            ThrowFileError(errno, path);
-        resolved = real;
-        std::free(real);
-    }
-    return {resolved, info};
+    if (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0)
+        ThrowFileError(errno, file);
+    return {file, info};
 }
 
 std::string TempPathFor(const std::filesystem::path& target, unsigned long long salt) {
@@ -99,6 +114,37 @@ int WriteAll(int fd, std::string_view content) {
     return 0;
 }
 
+std::string FolderOf(const std::string& file) {
+    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    return folder.empty() ? std::string(".") : folder.string();
+}
+
+// A writable file whose folder takes no new names cannot be replaced by renaming, and a file
+// with further names (hard links) would be split from them by it: both are written in place.
+bool MustWriteInPlace(const Target& target) {
+    if (!target.stats)
+        return false;
+    return target.stats->st_nlink > 1 ||
+           ::faccessat(AT_FDCWD, FolderOf(target.path).c_str(), W_OK | X_OK, AT_EACCESS) != 0;
+}
+
+// Not atomic: a failure part-way leaves the file incomplete, as the old program's save did.
+void WriteInPlace(const Target& target, std::string_view content) {
+    // O_NONBLOCK: should the file have become a pipe since it was looked at, the open fails
+    // instead of waiting for a reader.
+    UniqueFd fd(
+        ::open(target.path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd.valid())
+        ThrowFileError(errno, target.path);
+    int errnum = WriteAll(fd.get(), content);
+    if (errnum == 0 && ::fsync(fd.get()) != 0)
+        errnum = errno;
+    if (errnum == 0 && fd.close() != 0)
+        errnum = errno;
+    if (errnum != 0)
+        ThrowFileError(errnum, target.path);
+}
+
 void KeepOwnerAndPermissions(int fd, const struct stat& old) {
     // Both are best effort: a file system without owners or permission bits (a FAT stick)
     // refuses them, and there the old file had nothing to keep either. Owner first, since
@@ -129,10 +175,7 @@ int FillAndCommit(UniqueFd& fd, const std::string& tempPath, const Target& targe
 void SyncFolder(const std::string& file) {
     // Makes the rename itself durable. The new content is already in place when this runs, so
     // a file system that cannot sync a folder is no reason to report the save as failed.
-    std::filesystem::path folder = std::filesystem::path(file).parent_path();
-    if (folder.empty())
-        folder = ".";
-    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd fd(::open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd.valid())
         (void)::fsync(fd.get());
 }
@@ -144,6 +187,10 @@ void ReplaceFileContent(const std::string& path, std::string_view content) {
         throw Error(FileErrorMessage(ENOENT, true));
 
     const Target target = ResolveTarget(path);
+    if (MustWriteInPlace(target)) {
+        WriteInPlace(target, content);
+        return;
+    }
     std::string tempPath;
     UniqueFd fd = CreateTemp(target.path, tempPath);
 

@@ -8,18 +8,6 @@
 
 namespace skedula {
 
-namespace {
-
-bool FolderExists(const std::string& path) {
-    std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    if (folder.empty())
-        folder = ".";
-    struct stat info {};
-    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-} // namespace
-
 std::string FileErrorMessage(int errnum, bool folderMissing) {
     // Map errno straight to the text: going through the old program's numbers would let an
     // unrelated errno of the same value (EIO is 5) pose as "access denied".
@@ -44,8 +32,16 @@ std::string FileErrorMessage(int errnum, bool folderMissing) {
     }
 }
 
+bool FolderMissing(const std::string& path) {
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty())
+        folder = ".";
+    struct stat info {};
+    return ::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode);
+}
+
 void ThrowFileError(int errnum, const std::string& path) {
-    const bool folderMissing = errnum == ENOENT && !FolderExists(path);
+    const bool folderMissing = errnum == ENOENT && FolderMissing(path);
     throw Error(FileErrorMessage(errnum, folderMissing));
 }
 

@@ -9,7 +9,8 @@
 namespace skedula {
 
 // Writes rows 1 to 11 of the list (55 lines). The file on disk is replaced only once the new
-// one is complete: a failed save leaves the old file as it was.
+// one is complete, so a failed save leaves the old file as it was; except for a file in a
+// folder without write access or with several hard links, which is written in place.
 void SaveList(const CellGrid& list, const std::string& path);
 
 // Reads the file into rows 1 to 11 without clearing the list first: cells the file does not

@@ -5,7 +5,10 @@
 #include "ui/Pictures.h"
 #include "ui/stz.h"
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QScreen>
+#include <QWindow>
 #include <algorithm>
 
 namespace skedula {
@@ -19,6 +22,19 @@ namespace {
 
 const char* const kSubject =
     "?subject=Skedula 1.0.0"; // not percent-encoded, as the mail program expects
+
+// The frame the window manager will put around the dialog. Before the first showing only the
+// windows already shown tell it: the main window's frame, from the same window manager.
+QMargins ExpectedFrame(const QWidget* dialog) {
+    if (const QWindow* own = dialog->windowHandle();
+        own != nullptr && !own->frameMargins().isNull())
+        return own->frameMargins();
+    for (const QWidget* window : QApplication::topLevelWidgets())
+        if (window != dialog && window->isVisible() && window->windowHandle() != nullptr &&
+            !window->windowHandle()->frameMargins().isNull())
+            return window->windowHandle()->frameMargins();
+    return {};
+}
 
 LinkLabel* PlaceLink(QWidget* parent, const QString& text, int left, int top) {
     auto* label = new LinkLabel(parent);
@@ -48,6 +64,14 @@ TAboutForm::TAboutForm(Opener open, QWidget* parent)
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 
+    // The rule reaches into the banner; created before the pictures, it lies beneath them.
+    Shape1 = new QWidget(this);
+    Shape1->setGeometry(56, 168, 313, 2);
+    Shape1->setAutoFillBackground(true);
+    QPalette black = Shape1->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    Shape1->setPalette(black);
+
     Image1 = new QLabel(this);
     Image1->setPixmap(AboutBanner());
     Image1->setGeometry(8, 8, 57, 225);
@@ -68,13 +92,6 @@ TAboutForm::TAboutForm(Opener open, QWidget* parent)
     // downwards rather than cut off its last line.
     Label4->setFixedHeight(std::max(33, Label4->heightForWidth(177)));
     Label5 = AutoSizeLabel(this, "Freeware", 72, 120, 13);
-
-    Shape1 = new QWidget(this);
-    Shape1->setGeometry(56, 168, 313, 2);
-    Shape1->setAutoFillBackground(true);
-    QPalette black = Shape1->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    Shape1->setPalette(black);
 
     Label6 = PlaceLink(this, WebAddress, 72, 184);
     Label7 = PlaceLink(this, MailAddress, 72, 208);
@@ -119,9 +136,16 @@ void TAboutForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TAboutForm::showEvent(QShowEvent* event) {
-    // Centred on the screen the first time; afterwards where the user left it.
-    if (lastPlace_)
+    // Centred on the screen the first time, frame and all; afterwards where the user left it.
+    if (lastPlace_) {
         move(*lastPlace_);
+    } else {
+        const QMargins frame = ExpectedFrame(this);
+        QRect framed(QPoint(0, 0), size().grownBy(frame));
+        framed.moveCenter(screen()->availableGeometry().center());
+        // The geometry is the dialog's own, inside the frame.
+        setGeometry(QRect(framed.topLeft() + QPoint(frame.left(), frame.top()), size()));
+    }
     QDialog::showEvent(event);
 }
 

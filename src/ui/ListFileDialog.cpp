@@ -1,5 +1,7 @@
 #include "ui/ListFileDialog.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -29,33 +31,52 @@ QString ShownFilter(const QString& chosen) {
     return allFiles ? ListFileDialog::AllFilesFilter : ListFileDialog::SkedulaFilter;
 }
 
+// Accepting the dialog with Enter while the name's completion list shows leaves that list on
+// the screen: a popup window of its own, not a part of the dialog, which would go on taking
+// the next key or click from the main window.
+void CloseCompletion(QFileDialog* dialog) {
+    for (QCompleter* completer : dialog->findChildren<QCompleter*>())
+        if (QAbstractItemView* list = completer->popup(); list->isVisible())
+            list->hide();
+}
+
 } // namespace
 
 ListFileDialog::ListFileDialog(Purpose purpose, QWidget* parent)
-    : purpose_(purpose), dialog_(new QFileDialog(parent)) {
-    const bool load = purpose == Purpose::Load;
-    dialog_->setWindowTitle(load ? "Liste laden ..." : "Liste speichern ...");
+    : purpose_(purpose), parent_(parent), lastFilter_(SkedulaFilter) {
+    dialog_ = MakeDialog();
+}
+
+std::unique_ptr<QFileDialog> ListFileDialog::MakeDialog() const {
+    const bool load = purpose_ == Purpose::Load;
+    auto dialog = std::make_unique<QFileDialog>(parent_);
+    dialog->setWindowTitle(load ? "Liste laden ..." : "Liste speichern ...");
     // Qt's own dialog: a dialog of the desktop would run outside our loop's control.
-    dialog_->setOption(QFileDialog::DontUseNativeDialog);
-    dialog_->setOption(QFileDialog::HideNameFilterDetails);
-    dialog_->setAcceptMode(load ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    dialog->setAcceptMode(load ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     // Loading accepts a name that does not exist: the list file then reports the error.
-    dialog_->setFileMode(QFileDialog::AnyFile);
+    dialog->setFileMode(QFileDialog::AnyFile);
     // The save dialog gives a name typed without an extension ".txt". The load dialog does
     // the same only when no file of the name as typed exists: files without an extension are
     // common here, and choosing one must load it.
     if (!load)
-        dialog_->setDefaultSuffix(DefaultSuffix);
-    dialog_->setNameFilters({kSkedulaEntry, kAllFilesEntry});
-    dialog_->setModal(true);
-    lastFilter_ = SkedulaFilter;
+        dialog->setDefaultSuffix(DefaultSuffix);
+    dialog->setNameFilters({kSkedulaEntry, kAllFilesEntry});
+    dialog->setModal(true);
+    return dialog;
 }
 
 std::optional<std::string> ListFileDialog::Execute() {
+    // A fresh dialog for every showing: a name typed, a file marked or a folder opened in a
+    // cancelled showing does not come back. It opens with what was last accepted.
+    dialog_ = MakeDialog();
     dialog_->selectNameFilter(EntryFor(lastFilter_));
     if (!lastName_.isEmpty())
         dialog_->selectFile(lastName_);
-    if (dialog_->exec() != QDialog::Accepted)
+    const int result = dialog_->exec();
+    CloseCompletion(dialog_.get());
+    if (result != QDialog::Accepted)
         return std::nullopt;
     lastFilter_ = ShownFilter(dialog_->selectedNameFilter());
     const QStringList files = dialog_->selectedFiles();

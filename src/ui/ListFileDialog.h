@@ -1,9 +1,10 @@
 // The file dialogs of the "Liste" menu: one for loading, one for saving a list file. Each
-// opens with the name and the filter last chosen in it; the main window owns one of each.
+// opens with the name and the filter last accepted in it; the main window owns one of each.
 #pragma once
 
 #include <QFileDialog>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -20,16 +21,21 @@ public:
 
     ListFileDialog(Purpose purpose, QWidget* parent);
 
-    // Shows the dialog modally; the chosen path, or nothing when the user cancelled.
+    // Shows the dialog modally; the chosen path, or nothing when the user cancelled. The
+    // dialog's completion list closes with it.
     std::optional<std::string> Execute();
 
-    QFileDialog* dialog() const { return dialog_; }
+    // The dialog of the last showing (before the first one: the dialog it will look like).
+    QFileDialog* dialog() const { return dialog_.get(); }
     // The filter chosen last, as the user reads it.
     QString selectedFilter() const;
 
 private:
+    std::unique_ptr<QFileDialog> MakeDialog() const;
+
     Purpose purpose_;
-    QFileDialog* dialog_;
+    QWidget* parent_;
+    std::unique_ptr<QFileDialog> dialog_;
     QString lastName_;
     QString lastFilter_;
 };

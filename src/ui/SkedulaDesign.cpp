@@ -70,6 +70,9 @@ void TSkedulaForm::CreateControls(QWidget* client) {
     Memo = new QPlainTextEdit(client);
     Memo->setGeometry(8, 320, 633, 121);
     Memo->setReadOnly(true); // text can be selected and copied, not changed
+    // Read-only alone lets only the mouse select. Selecting by keyboard too gives the log a
+    // caret while it has the focus: its sign of the focus, as the focused cell is a grid's.
+    Memo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     Memo->setTabChangesFocus(true);
     Memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

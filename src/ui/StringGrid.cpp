@@ -100,6 +100,15 @@ bool StringGrid::editing() const {
     return model_ != nullptr && model_->editable();
 }
 
+void StringGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    // The editor hands its text over before it asks to be closed with one of these hints.
+    const bool tab = hint == QAbstractItemDelegate::EditNextItem;
+    const bool backTab = hint == QAbstractItemDelegate::EditPreviousItem;
+    QTableView::closeEditor(editor, tab || backTab ? QAbstractItemDelegate::NoHint : hint);
+    if (tab || backTab)
+        focusNextPrevChild(tab); // without tabbing between cells, this leaves the grid
+}
+
 void StringGrid::selectGridRow(int row) {
     QItemSelectionModel* selection = selectionModel();
     const int modelRow = row - 1;

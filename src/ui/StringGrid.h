@@ -39,6 +39,11 @@ public:
     // the focus and without scrolling. A row that is not shown leaves nothing selected.
     void selectGridRow(int row);
 
+protected:
+    // Tab and Shift+Tab in an open cell editor end the edit and move the focus to the next or
+    // previous control, as they do when no cell is open: the grid has no tabbing between cells.
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+
 private:
     QPointer<QWidget> openEditor_;
     CellGridModel* model_ = nullptr;

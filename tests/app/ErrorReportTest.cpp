@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -66,6 +68,31 @@ TEST(CatchPoint, BoxIsOwnedByTheActiveWindow) {
     if (QApplication::activeWindow() == &window) {
         EXPECT_EQ(watcher.boxes()[0].owner, &window);
     }
+}
+
+// A desktop style that puts icons on the buttons of dialogs, as GNOME's and KDE's do.
+class IconButtonStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == SH_DialogButtonBox_ButtonsHaveIcons)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+TEST(CatchPoint, TheBoxHasTheErrorIconAndOnePlainOkButton) {
+    const QString styleName = QApplication::style()->name();
+    QApplication::setStyle(new IconButtonStyle(QStyleFactory::create(styleName)));
+    ModalBoxWatcher watcher;
+    ReportError("Datei nicht gefunden");
+    QApplication::setStyle(styleName);
+    ASSERT_EQ(watcher.boxes().size(), 1u);
+    EXPECT_EQ(watcher.boxes()[0].icon, QMessageBox::Critical);
+    ASSERT_EQ(watcher.boxes()[0].buttons.size(), 1);
+    EXPECT_EQ(QString(watcher.boxes()[0].buttons[0]).remove('&'), "OK");
+    EXPECT_FALSE(watcher.boxes()[0].buttonWithIcon);
 }
 
 class ShownWindow : public AppWindows {

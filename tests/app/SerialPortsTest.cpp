@@ -1,14 +1,12 @@
 // The serial ports the dialog offers, and the check of a device before rigctld is started.
 #include "app/SerialPorts.h"
 
-#include "storage/ChildProcess.h"
+#include "fakes/ChildProcess.h"
 #include "storage/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <grp.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,12 +44,7 @@ TEST(SerialPorts, ADeviceWithoutPermissionNamesTheDialoutGroup) {
     std::ofstream(device).put('x');
     ::chmod(device.c_str(), 0);
     const test::ChildReport child = test::RunInChild([&] {
-        if (::geteuid() == 0) {
-            const passwd* nobody = ::getpwnam("nobody");
-            if (nobody == nullptr || ::setgroups(0, nullptr) != 0 ||
-                ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)
-                throw test::ChildSkip{"cannot become the user nobody to lose root's access"};
-        }
+        test::BecomeUnprivileged();
         return DeviceProblem(device).value_or("no problem");
     });
     if (child.skipped)

@@ -1,9 +1,11 @@
 #include "engine/Error.h"
 #include "engine/SUnit.h"
 #include "engine/SystemClock.h"
+#include "fakes/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <regex>
 
 namespace skedula {
@@ -26,6 +28,33 @@ TEST(SystemClock, FormatsTwoDigitFields) {
     SystemClock clock(".");
     EXPECT_TRUE(std::regex_match(clock.minuteText(), std::regex(R"(\d\d\.\d\d)")));
     EXPECT_TRUE(std::regex_match(clock.timeText(), std::regex(R"(\d\d\.\d\d\.\d\d)")));
+}
+
+int MinutesOfDay(const std::string& text) {
+    return std::stoi(text.substr(0, 2)) * 60 + std::stoi(text.substr(3, 2));
+}
+
+TEST(SystemClock, AChangedTimeZoneCountsAtTheNextReading) {
+    // In a child: the zone is the process's own, and the test process keeps its own.
+    const test::ChildReport child = test::RunInChild([] {
+        SystemClock clock(":");
+        ::setenv("TZ", "UTC0", 1);
+        const std::string utcMinute = clock.minuteText();
+        const std::string utcTime = clock.timeText();
+        ::setenv("TZ", "IST-5:30", 1); // 5 h 30 min east of UTC
+        const std::string eastMinute = clock.minuteText();
+        const std::string eastTime = clock.timeText();
+        std::string report;
+        for (const auto& [before, after] :
+             {std::pair{utcMinute, eastMinute}, {utcTime, eastTime}}) {
+            // The clock may pass a minute between the two readings.
+            const int shift = (MinutesOfDay(after) - MinutesOfDay(before) + 1440) % 1440;
+            report += (shift == 330 || shift == 331 ? "shifted" : before + " -> " + after) + ";";
+        }
+        return report;
+    });
+    ASSERT_FALSE(child.crashed) << child.report;
+    EXPECT_EQ(child.report, "shifted;shifted;");
 }
 
 TEST(SUnitValue, TakesTheSecondCharacter) {

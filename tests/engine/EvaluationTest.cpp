@@ -203,7 +203,8 @@ TEST_P(ErrorPath, IsReportedAndTheNextEntryIsStillMeasured) {
 
     const Effects effects = rig.runTicks(63, [&](int tick) {
         rig.link.sMeter = c.badSMeter.contains(tick) ? c.badSMeter.at(tick) : "S8";
-        rig.alarm.failOpenWith = c.openFails && tick == 41 ? "Couldn't open 'two.wav'" : "";
+        rig.alarm.failOpenWith =
+            c.openFails && tick == 41 ? "Alarmdatei 'two.wav' nicht gefunden" : "";
     });
 
     Effects expected = {{0, "[freq 1][mode AM]"},  {10, "[S-meter]"},
@@ -280,7 +281,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {{21, "[freq 2][mode AM]"},
                    {31, "[S-meter]"},
                    {36, "[S-meter]"},
-                   {41, "[S-meter][report 2 AM][error Couldn't open 'two.wav']"}},
+                   {41, "[S-meter][report 2 AM][error Alarmdatei 'two.wav' nicht gefunden]"}},
                   {"S8 >= S5", "S8 >= S5", "S8 >= S5"}}),
     [](const ::testing::TestParamInfo<ErrorCase>& info) { return info.param.name; });
 

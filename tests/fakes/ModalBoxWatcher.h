@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QStringList>
 #include <QTimer>
 #include <functional>
 #include <vector>
@@ -17,6 +18,9 @@ public:
         QString caption;
         QString text;
         QWidget* owner;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QStringList buttons;         // their texts
+        bool buttonWithIcon = false; // any of them shows an icon
     };
 
     // closeWhen: asked each time the watcher looks while a box is open; true closes the box.
@@ -38,7 +42,12 @@ private:
             // mark each box itself instead of remembering addresses.
             if (!box->property("skedulaSeen").toBool()) {
                 box->setProperty("skedulaSeen", true);
-                boxes_.push_back({box->windowTitle(), box->text(), box->parentWidget()});
+                Box seen{box->windowTitle(), box->text(), box->parentWidget(), box->icon(), {}};
+                for (QAbstractButton* button : box->buttons()) {
+                    seen.buttons << button->text();
+                    seen.buttonWithIcon |= !button->icon().isNull();
+                }
+                boxes_.push_back(seen);
             }
             if (!closeWhen_())
                 continue;

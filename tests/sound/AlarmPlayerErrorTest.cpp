@@ -1,5 +1,6 @@
 // Every way the alarm file can fail to open, and the message the user then sees.
 #include "engine/Error.h"
+#include "fakes/ChildProcess.h"
 #include "sound/AlarmPlayer.h"
 #include "sound/SoundTestKit.h"
 
@@ -36,22 +37,29 @@ TEST_F(AlarmPlayerErrors, EachFailureCarriesItsMessage) {
     writeFile(dir / "notiz.xyz", "Dies ist kein Klang, nur eine Notiz.\n");
     fs::create_directory(dir / "Klaenge.wav");
     const std::string missing = (dir / "fehlt.wav").string();
+    const std::string noFolder = (dir / "fehlt" / "ton.wav").string();
     const std::string trailingBlank = (dir / "ton.wav ").string();
     const std::string folder = (dir / "Klaenge.wav").string();
+    const auto undecodable = [](const fs::path& file, const std::string& sdlText) {
+        return "Alarmdatei '" + file.string() + "' ist keine abspielbare WAV- oder MP3-Datei (" +
+               sdlText + ")";
+    };
 
-    // SDL2_mixer's own texts, as Debian 12's SDL2_mixer 2.6 gives them.
     struct Case {
         std::string fileName;
         std::string message;
     };
+    // SDL's texts are those of Debian 12's SDL2_mixer 2.6.
     const Case cases[] = {
-        {missing, "Couldn't open '" + missing + "'"},
-        {"   ", "Couldn't open '   '"},
-        {trailingBlank, "Couldn't open '" + trailingBlank + "'"},
-        {(dir / "leer.wav").string(), "Unknown WAVE format"},
-        {(dir / "leer.mp3").string(), "music_mpg123: corrupt mp3 file (bad tags.)"},
+        {missing, "Alarmdatei '" + missing + "' nicht gefunden"},
+        {noFolder, "Alarmdatei '" + noFolder + "': Ungültiger Dateiname"},
+        {"   ", "Alarmdatei '   ' nicht gefunden"},
+        {trailingBlank, "Alarmdatei '" + trailingBlank + "' nicht gefunden"},
+        {(dir / "leer.wav").string(), undecodable(dir / "leer.wav", "Unknown WAVE format")},
+        {(dir / "leer.mp3").string(),
+         undecodable(dir / "leer.mp3", "music_mpg123: corrupt mp3 file (bad tags.)")},
         // With no decoder named by the extension SDL guesses from the content, MOD as the last.
-        {(dir / "notiz.xyz").string(), "ModPlug_Load failed"},
+        {(dir / "notiz.xyz").string(), undecodable(dir / "notiz.xyz", "ModPlug_Load failed")},
         {folder, "'" + folder + "' ist keine Datei"},
         {"/dev/null", "'/dev/null' ist keine Datei"},
     };
@@ -64,6 +72,24 @@ TEST_F(AlarmPlayerErrors, EachFailureCarriesItsMessage) {
     }
     // None of the failures leaves the player unable to sound the next alarm.
     EXPECT_EQ(openError(player, (dir / "ton.wav").string()), "(opened)");
+}
+
+TEST_F(AlarmPlayerErrors, AFileTheUserMayNotReadIsNamed) {
+    const fs::path file = temp.path() / "geheim.wav";
+    writeWav(file, {{0.1, softAmplitude}});
+    ::chmod(file.c_str(), 0);
+    ::chmod(temp.path().c_str(), 0755); // the folder stays open: only the file refuses
+    // File modes stop every user but root: root tries as nobody.
+    const test::ChildReport child = test::RunInChild([&] {
+        test::BecomeUnprivileged();
+        AlarmPlayer player;
+        return openError(player, file.string());
+    });
+    if (child.skipped) {
+        GTEST_SKIP() << child.report;
+    }
+    ASSERT_FALSE(child.crashed) << child.report;
+    EXPECT_EQ(child.report, "Alarmdatei '" + file.string() + "': Dateizugriff verweigert");
 }
 
 TEST_F(AlarmPlayerErrors, AFifoFailsAtOnceInsteadOfBlocking) {

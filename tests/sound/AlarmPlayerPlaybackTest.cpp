@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace skedula {
@@ -157,15 +158,22 @@ TEST_F(AlarmPlayerPlayback, SdlLeavesSigintAndSigtermToTheProgram) {
 TEST_F(AlarmPlayerPlayback, WithoutAnAudioDeviceOpenFailsAndALaterOpenTriesAgain) {
     const fs::path file = temp.path() / "ton.wav";
     writeWav(file, {{1.0, softAmplitude}});
+    const std::string unwritable = (temp.path() / "fehlt" / "output.raw").string();
+    // SDL refuses an unknown driver; the disk driver's device fails to open without its file.
+    const std::tuple<const char*, std::string, std::string> refusals[] = {
+        {"SDL_AUDIODRIVER", "keiner", "Audio target 'keiner' not available"},
+        {"SDL_DISKAUDIOFILE", unwritable, "Couldn't open " + unwritable},
+    };
     AlarmPlayer player;
     player.setFileName(file.string());
-    {
-        ScopedEnv noDevice("SDL_AUDIODRIVER", "keiner");
+    for (const auto& [variable, value, sdlText] : refusals) {
+        SCOPED_TRACE(variable);
+        ScopedEnv noDevice(variable, value.c_str());
         try {
             player.Open();
-            FAIL() << "Open succeeded without an audio device";
+            ADD_FAILURE() << "Open succeeded without an audio device";
         } catch (const Error& error) {
-            EXPECT_STREQ(error.what(), "Audio target 'keiner' not available");
+            EXPECT_EQ(error.what(), "Keine Tonausgabe möglich (" + sdlText + ")");
         }
         EXPECT_FALSE(player.isOpen());
     }

@@ -1,6 +1,6 @@
 #include "storage/ReportFile.h"
 
-#include "ChildProcess.h"
+#include "fakes/ChildProcess.h"
 #include "TestFiles.h"
 #include "engine/Error.h"
 #include "fakes/EngineRig.h"

@@ -1,8 +1,9 @@
 #include "storage/ListFile.h"
 
-#include "ChildProcess.h"
 #include "TestFiles.h"
 #include "engine/Error.h"
+#include "fakes/ChildProcess.h"
+#include "storage/ListText.h"
 
 #include <gtest/gtest.h>
 
@@ -90,6 +91,35 @@ TEST(SaveList, ASymbolicLinkStaysAndItsTargetIsReplaced) {
     EXPECT_EQ(ReadFile(folder / "real/list.lst").size(), 110u);
 }
 
+TEST(SaveList, ALinkToAFileNotYetThereCreatesTheFile) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "links");
+    std::filesystem::create_directory(folder / "real");
+    // Two links in a row, each relative to its own folder.
+    std::filesystem::create_symlink("hop.lst", folder / "links/list.lst");
+    std::filesystem::create_symlink("../real/list.lst", folder / "links/hop.lst");
+    std::filesystem::create_symlink("missing/list.lst", folder / "nowhere.lst");
+
+    SaveList(CellGrid(5, 10), folder / "links/list.lst");
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "links/list.lst"));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "links/hop.lst"));
+    EXPECT_EQ(ReadFile(folder / "real/list.lst").size(), 110u);
+    EXPECT_EQ(FolderEntries(folder / "real"), std::vector<std::string>{"list.lst"});
+
+    EXPECT_EQ(SaveError(FilledList(), folder / "nowhere.lst"), "Ungültiger Dateiname");
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "nowhere.lst"));
+}
+
+TEST(SaveList, AFileWithSeveralNamesIsWrittenInPlace) {
+    TempFolder folder;
+    WriteFile(folder / "list.lst", kOldContent);
+    std::filesystem::create_hard_link(folder / "list.lst", folder / "other.lst");
+    SaveList(FilledList("new"), folder / "list.lst");
+    EXPECT_EQ(ReadFile(folder / "other.lst").substr(0, 8), "new1.0\r\n");
+    EXPECT_EQ(std::filesystem::hard_link_count(folder / "list.lst"), 2u);
+    EXPECT_EQ(FolderEntries(folder.path()), (std::vector<std::string>{"list.lst", "other.lst"}));
+}
+
 TEST(SaveList, ErrorsOfTheTargetCarryTheirMessages) {
     TempFolder folder;
     std::filesystem::create_directory(folder / "sub");
@@ -116,27 +146,37 @@ TEST(SaveList, AReadOnlyKernelFileIsRefused) {
     EXPECT_EQ(ReadFile(path), before);
 }
 
+// File modes stop every user but root: root does these saves as nobody.
+test::ChildReport SaveOutcomeAsUser(const CellGrid& list, const std::string& folder) {
+    return test::RunInChild([&] {
+        test::BecomeUnprivileged();
+        return SaveOutcome(list, folder);
+    });
+}
+
 TEST(SaveList, AWriteProtectedFileIsRefusedAndKept) {
     TempFolder folder;
     WriteFile(folder / "list.lst", kOldContent);
     ::chmod((folder / "list.lst").c_str(), 0444);
-    if (::access((folder / "list.lst").c_str(), W_OK) == 0)
-        GTEST_SKIP() << "file modes do not stop this user (root); the read-only mount and "
-                        "/proc cases cover refusal";
-    EXPECT_EQ(SaveOutcome(FilledList(), folder.path()),
-              "Dateizugriff verweigert" + kIntactOutcomeTail);
+    ::chmod(folder.path().c_str(), 0777);
+    const test::ChildReport child = SaveOutcomeAsUser(FilledList(), folder.path());
+    if (child.skipped)
+        GTEST_SKIP() << child.report;
+    ASSERT_FALSE(child.crashed) << child.report;
+    EXPECT_EQ(child.report, "Dateizugriff verweigert" + kIntactOutcomeTail);
 }
 
-TEST(SaveList, AFolderWithoutWriteAccessIsRefusedAndKept) {
+TEST(SaveList, AWritableFileInAFolderWithoutWriteAccessIsWrittenInPlace) {
     TempFolder folder;
     WriteFile(folder / "list.lst", kOldContent);
+    ::chmod((folder / "list.lst").c_str(), 0666);
     ::chmod(folder.path().c_str(), 0555);
-    const bool writable = ::access(folder.path().c_str(), W_OK) == 0;
-    const std::string outcome = writable ? "" : SaveOutcome(FilledList(), folder.path());
+    const test::ChildReport child = SaveOutcomeAsUser(FilledList("new"), folder.path());
     ::chmod(folder.path().c_str(), 0700);
-    if (writable)
-        GTEST_SKIP() << "file modes do not stop this user (root)";
-    EXPECT_EQ(outcome, "Dateizugriff verweigert" + kIntactOutcomeTail);
+    if (child.skipped)
+        GTEST_SKIP() << child.report;
+    ASSERT_FALSE(child.crashed) << child.report;
+    EXPECT_EQ(child.report, "no error | " + FormatList(FilledList("new")) + " | list.lst;");
 }
 
 TEST(SaveList, ATargetOnAReadOnlyDiskIsRefusedAndKept) {

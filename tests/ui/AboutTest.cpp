@@ -72,6 +72,16 @@ TEST_F(About, EveryControlStandsAtItsPlace) {
     EXPECT_EQ(form.OKButton->text(), "&OK");
 }
 
+TEST_F(About, TheBannerLiesOverTheRule) {
+    show();
+    const QImage shown = form.grab().toImage();
+    const QImage banner = form.Image1->pixmap().toImage();
+    // The rule starts at x 56, inside the banner (x 8 to 64): there the banner shows.
+    for (const QPoint p : {QPoint(56, 168), QPoint(64, 169)})
+        EXPECT_EQ(shown.pixelColor(p).name(), banner.pixelColor(p - QPoint(8, 8)).name()) << p.x();
+    EXPECT_EQ(shown.pixelColor(65, 168).name(), "#000000"); // and the rule beside it
+}
+
 TEST_F(About, TheIconIsAChipOnATransparentGround) {
     const QImage icon = form.Image2->pixmap().toImage();
     EXPECT_EQ(icon.pixelColor(0, 0).alpha(), 0); // transparent around it
@@ -169,6 +179,7 @@ TEST_F(About, OpensCentredFirstAndLaterWhereTheUserLeftIt) {
     show();
     const QRect screen = form.screen()->availableGeometry();
     EXPECT_LE(std::abs(form.frameGeometry().center().x() - screen.center().x()), 1);
+    EXPECT_LE(std::abs(form.frameGeometry().center().y() - screen.center().y()), 1);
     // The user drags it: the window system moves it, not the program.
     const QPoint dragged = form.pos() + QPoint(-37, 23);
     form.windowHandle()->setPosition(form.windowHandle()->position() + QPoint(-37, 23));

@@ -1,5 +1,6 @@
 // The watch list's cells as the user sees and edits them: shown as UTF-8, or as Windows-1252
-// when not valid UTF-8; an edit reaches the cell at every change; Start ends an open edit.
+// when not valid UTF-8; an edit reaches the cell at every change; Start and Tab end an open
+// edit.
 #include "WindowRig.h"
 #include "ui/CellText.h"
 
@@ -104,6 +105,28 @@ TEST_F(CellEditing, LoadedBytesStayUntilTheUserChangesTheCell) {
                                              "ckchen.wa"); // edited: now UTF-8
     EXPECT_EQ(rig.engine.ListeSG.cell(4, 1), "Gl\xF6"
                                              "ckchen.wav");
+}
+
+TEST_F(CellEditing, TabEndsTheEditAndMovesToTheNextControl) {
+    // Shift+Tab reaches a widget as Backtab.
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        QWidget* focusAfter;
+    } keys[] = {{Qt::Key_Tab, Qt::NoModifier, rig.form().SchlangeSG},
+                {Qt::Key_Backtab, Qt::ShiftModifier, rig.form().Memo}};
+    for (const auto& key : keys) {
+        QLineEdit* editor = openEditor(0, 1);
+        ASSERT_NE(editor, nullptr);
+        QTest::keyClicks(editor, "12:00");
+        QTest::keyClick(editor, key.key, key.modifiers);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(rig.engine.ListeSG.cell(0, 1), "12:00");
+        EXPECT_EQ(QApplication::focusWidget(), key.focusAfter);
+        for (QLineEdit* open : rig.form().ListeSG->findChildren<QLineEdit*>())
+            EXPECT_FALSE(open->isVisible()) << "a cell editor is open again";
+        EXPECT_EQ(rig.form().ListeSG->currentIndex(), cell(0, 1));
+    }
 }
 
 TEST_F(CellEditing, TheQueueIsNeverEdited) {

@@ -6,11 +6,13 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 namespace skedula {
@@ -30,8 +32,9 @@ struct FileDialogAnswer {
     explicit FileDialogAnswer(QString typed, QString chosenFilter = {})
         : name(std::move(typed)), filter(std::move(chosenFilter)) {}
 
-    QString name;   // empty: cancel
-    QString filter; // empty: leave it as shown
+    QString name;        // empty: cancel
+    QString filter;      // empty: leave it as shown
+    bool cancel = false; // type the name, then cancel
     QString shownName;
     QString shownFilter;
     QString title;
@@ -53,12 +56,15 @@ struct FileDialogAnswer {
             emit types->activated(index);
             emit types->textActivated(filter);
         }
-        if (name.isEmpty()) {
-            d->reject();
-        } else {
-            nameEdit->setText(name);            // as the user types it
-            static_cast<QDialog*>(d)->accept(); // as the dialog's own button does
+        if (!name.isEmpty()) { // as the user types it, into the field that has the focus
+            QApplication::setActiveWindow(d);
+            nameEdit->setFocus();
+            nameEdit->setText(name);
         }
+        if (name.isEmpty() || cancel)
+            d->reject();
+        else
+            static_cast<QDialog*>(d)->accept(); // as the dialog's own button does
         return true;
     }};
 };
@@ -144,16 +150,28 @@ TEST(ListMenu, LoadingTakesAnExistingNameAsTypedAndAddsTxtToAnyOther) {
     EXPECT_TRUE(watcher.boxes().empty());
 }
 
-TEST(ListMenu, EachDialogOpensWithItsOwnLastNameAndFilter) {
+TEST(ListMenu, EachDialogOpensWithItsOwnLastAcceptedNameAndFilter) {
     QTemporaryDir folder;
     ModalBoxWatcher watcher;
     QFile(folder.filePath("plan")).open(QIODevice::WriteOnly);
     WindowRig rig;
 
-    FileDialogAnswer answer{folder.filePath("plan"), "Alle Dateien (*.*)"};
+    FileDialogAnswer answer{folder.filePath("typed-then-cancelled"), "Alle Dateien (*.*)"};
+    answer.cancel = true;
+    Choose(rig.form().Laden1);
+    Choose(rig.form().Laden1);
+    EXPECT_EQ(answer.shownName, QString()) << "a cancelled name came back";
+    EXPECT_EQ(answer.shownFilter, "Skedula (*.txt)") << "a cancelled filter came back";
+
+    answer.name = folder.filePath("plan");
+    answer.cancel = false;
     Choose(rig.form().Laden1);
     EXPECT_EQ(rig.form().OpenDialog->selectedFilter(), "Alle Dateien (*.*)");
 
+    answer.name = folder.filePath("typed-then-cancelled");
+    answer.filter = "Skedula (*.txt)";
+    answer.cancel = true;
+    Choose(rig.form().Laden1);
     answer.name.clear(); // look, then cancel
     answer.filter.clear();
     Choose(rig.form().Laden1);
@@ -167,6 +185,47 @@ TEST(ListMenu, EachDialogOpensWithItsOwnLastNameAndFilter) {
     Choose(rig.form().Speicherm1); // the save dialog remembers nothing of the open dialog
     EXPECT_TRUE(answer.shownName.isEmpty());
     EXPECT_EQ(answer.shownFilter, "Skedula (*.txt)");
+}
+
+TEST(ListMenu, AcceptingWhileTheCompletionListShowsClosesTheList) {
+    QTemporaryDir folder;
+    for (const char* name : {"plan-a.txt", "plan-b.txt"}) {
+        QFile list(folder.filePath(name));
+        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+        list.write("06:00\r\n");
+    }
+    ModalBoxWatcher watcher;
+    WindowRig rig;
+    rig.form().show();
+    QElapsedTimer shown;
+    DialogDriver<QFileDialog> typist([&](QFileDialog* d) {
+        auto* nameEdit = d->findChild<QLineEdit*>("fileNameEdit");
+        if (!shown.isValid()) {
+            shown.start();
+            d->setDirectory(folder.path());
+            QApplication::setActiveWindow(d);
+            nameEdit->setFocus();
+            QTest::keyClicks(nameEdit, "plan-a.txt"); // the list shows once the folder is read
+            return false;
+        }
+        QWidget* list = QApplication::activePopupWidget();
+        if (list == nullptr && shown.elapsed() < 5000)
+            return false;
+        if (list == nullptr) {
+            ADD_FAILURE() << "no completion list came up";
+            d->reject();
+        } else {
+            QTest::keyClick(list, Qt::Key_Return); // it has the keyboard while it shows
+        }
+        return true;
+    });
+    Choose(rig.form().Laden1);
+    EXPECT_EQ(rig.engine.ListeSG.cell(0, 1), "06:00");
+    QTest::qWait(100);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    for (QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_TRUE(!window->isVisible() || window == &rig.form())
+            << window->metaObject()->className() << " still shows";
 }
 
 TEST(ListMenu, SavingOverAFileAsksFirst) {

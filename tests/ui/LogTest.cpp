@@ -1,8 +1,10 @@
-// The log: the reports appended line by line, the first line kept also when it is empty, and
-// a bounded number of lines.
+// The log: the reports appended line by line, the first line kept also when it is empty, a
+// bounded number of lines, and the focus and keyboard selection of a read-only text.
 #include "WindowRig.h"
 
+#include <QApplication>
 #include <QTextBlock>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 namespace skedula {
@@ -32,6 +34,34 @@ TEST(Log, AReportAppearsLineByLineBelowTheEarlierOnes) {
     rig.form().appendLine("");
     rig.form().appendLine("S\xB0"); // not UTF-8: shown as Windows-1252
     EXPECT_EQ(Lines(rig.form().Memo), first + QStringList({"", QString::fromUtf8("S°")}));
+}
+
+TEST(Log, ShowsTheFocusAndSelectsWithShiftAndTheArrowKeys) {
+    WindowRig rig;
+    rig.form().show();
+    QApplication::setActiveWindow(&rig.form());
+    QPlainTextEdit* memo = rig.form().Memo;
+    for (const char* line : {"", "14:30:10", "14230000 USB"})
+        rig.form().appendLine(line);
+    // No blinking: the caret then shows for as long as the log has the focus.
+    const int flashTime = QApplication::cursorFlashTime();
+    QApplication::setCursorFlashTime(0);
+    rig.form().StartBtn->setFocus();
+    QCoreApplication::processEvents();
+    const QImage withoutFocus = memo->viewport()->grab().toImage();
+    memo->setFocus();
+    QCoreApplication::processEvents();
+    const QImage withFocus = memo->viewport()->grab().toImage();
+    QApplication::setCursorFlashTime(flashTime);
+    EXPECT_TRUE(withFocus != withoutFocus) << "the log looks the same with and without the focus";
+
+    QTest::keyClick(memo, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(memo, Qt::Key_Down, Qt::ShiftModifier);
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(memo, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(memo->textCursor().selectedText(), QString::fromUtf8("\u2029"
+                                                                   "14:30"));
+    EXPECT_EQ(memo->toPlainText(), "\n14:30:10\n14230000 USB"); // selecting changes nothing
 }
 
 TEST(Log, KeepsTheNewestLinesUpToItsBound) {

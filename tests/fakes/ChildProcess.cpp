@@ -1,4 +1,4 @@
-#include "ChildProcess.h"
+#include "fakes/ChildProcess.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -8,6 +8,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <grp.h>
+#include <pwd.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
@@ -131,6 +133,17 @@ ChildReport RunOnScratchMount(std::size_t bytes,
 bool RemountReadOnly(const std::string& folder) {
     return ::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV,
                    nullptr) == 0;
+}
+
+void BecomeUnprivileged() {
+    if (::geteuid() != 0)
+        return;
+    const passwd* nobody = ::getpwnam("nobody");
+    if (nobody == nullptr)
+        throw ChildSkip{"running as root, and there is no user nobody to become"};
+    if (::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
+        ::setuid(nobody->pw_uid) != 0 || ::geteuid() == 0)
+        throw ChildSkip{SystemError("running as root, and cannot become nobody")};
 }
 
 } // namespace skedula::test

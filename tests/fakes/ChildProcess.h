@@ -1,6 +1,7 @@
 // Runs part of a test in a child process, for what must not touch the test process itself:
-// a small tmpfs of its own (to fill a disk or make it read-only) or a low resource limit.
-// The check runs in the child and returns a text report that the parent compares.
+// a small tmpfs of its own (to fill a disk or make it read-only), a low resource limit, another
+// time zone or another user. The check runs in the child and returns a text report that the
+// parent compares. Used by the storage, engine and sound tests.
 #pragma once
 
 #include <cstddef>
@@ -29,5 +30,9 @@ ChildReport RunOnScratchMount(std::size_t bytes,
 
 // Inside a check: makes the scratch mount read-only. Returns false when the system refuses.
 bool RemountReadOnly(const std::string& folder);
+
+// Inside a check: when the child runs as root, it becomes the user "nobody", for whom file
+// modes count; any other user stays as it is. Throws ChildSkip when that cannot be done.
+void BecomeUnprivileged();
 
 } // namespace skedula::test
