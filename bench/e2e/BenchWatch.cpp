@@ -2,9 +2,9 @@
 // (reached through a relay that notes when each tuning command arrives), a queue of five
 // entries measured in one minute, then an idle minute's cost, peak memory and start-up time.
 // Prints lines of "figure<TAB>value<TAB>unit<TAB>target".
-#include "LineProxy.h"
 #include "app/Composition.h"
 #include "app/SkedulaApplication.h"
+#include "common/LineRelay.h"
 #include "fakes/FreePort.h"
 
 #include <QCoreApplication>
@@ -106,12 +106,12 @@ int main(int argc, char** argv) {
             break;
         QThread::msleep(30);
     }
-    bench::LineProxy proxy(rigPort);
+    bench::LineRelay relay(rigPort);
 
     LinkSettings settings;
     settings.radio = RadioChoice{};
     settings.radio->program = RadioProgram::Network; // the relay's, started above
-    settings.radio->port = proxy.port();
+    settings.radio->port = relay.Port();
     Composition program(settings);
     TSkedulaForm& form = program.mainWindow();
     program.showMainWindow();
@@ -189,7 +189,10 @@ int main(int argc, char** argv) {
     Row("tick deviation median", Median(intervals), "ms", "<= 2");
     Row("tick deviation worst", Worst(intervals), "ms", "-");
 
-    const auto arrivals = proxy.tuneArrivals();
+    std::vector<std::chrono::steady_clock::time_point> arrivals;
+    for (const bench::LineRelay::Passage& passage : relay.Passages())
+        if (passage.toServer && passage.line.rfind("+F ", 0) == 0)
+            arrivals.push_back(passage.at);
     std::vector<double> delays;
     for (std::size_t i = 0; i < std::min(arrivals.size(), log.tunes.size()); ++i)
         delays.push_back(Ms(arrivals[i] - log.tunes[i]));

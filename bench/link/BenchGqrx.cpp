@@ -3,7 +3,7 @@
 // nothing per command).
 #include "BenchGqrx.h"
 
-#include "LineRelay.h"
+#include "common/LineRelay.h"
 #include "fakes/GqrxProcess.h"
 #include "link/ReceiverLink.h"
 #include "link/gqrx/GqrxConversation.h"

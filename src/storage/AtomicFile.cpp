@@ -2,6 +2,7 @@
 
 #include "engine/Error.h"
 #include "storage/FileError.h"
+#include "storage/RegularFile.h"
 #include "storage/UniqueFd.h"
 
 #include <cerrno>
@@ -172,14 +173,6 @@ int FillAndCommit(UniqueFd& fd, const std::string& tempPath, const Target& targe
     return 0;
 }
 
-void SyncFolder(const std::string& file) {
-    // Makes the rename itself durable. The new content is already in place when this runs, so
-    // a file system that cannot sync a folder is no reason to report the save as failed.
-    UniqueFd fd(::open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.valid())
-        (void)::fsync(fd.get());
-}
-
 } // namespace
 
 void ReplaceFileContent(const std::string& path, std::string_view content) {
@@ -199,7 +192,9 @@ void ReplaceFileContent(const std::string& path, std::string_view content) {
         ::unlink(tempPath.c_str());
         ThrowFileError(errnum, target.path);
     }
-    SyncFolder(target.path);
+    // Makes the rename itself durable. The new content is already in place, so a file system
+    // that cannot sync a folder is no reason to report the save as failed.
+    SyncFolderOf(target.path);
 }
 
 } // namespace skedula

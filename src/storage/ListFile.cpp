@@ -3,6 +3,7 @@
 #include "storage/AtomicFile.h"
 #include "storage/FileError.h"
 #include "storage/ListText.h"
+#include "storage/RegularFile.h"
 #include "storage/UniqueFd.h"
 
 #include <array>
@@ -22,18 +23,8 @@ void SaveList(const CellGrid& list, const std::string& path) {
 }
 
 void LoadList(CellGrid& list, const std::string& path) {
-    // O_NONBLOCK: a pipe without a writer must not hang the program before it is refused.
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (!fd.valid())
-        ThrowFileError(errno, path);
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0)
-        ThrowFileError(errno, path);
-    if (S_ISDIR(info.st_mode))
-        ThrowFileError(EISDIR, path);
-    if (!S_ISREG(info.st_mode))
-        // A device or a pipe may never end (/dev/zero would fill the memory): only files load.
-        ThrowFileError(EINVAL, path);
+    RegularFile file = OpenRegularFile(path, O_RDONLY);
+    UniqueFd& fd = file.fd;
 
     ListReader reader(list);
     std::array<char, kReadChunk> buffer;

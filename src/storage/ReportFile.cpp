@@ -1,6 +1,7 @@
 #include "storage/ReportFile.h"
 
 #include "storage/FileError.h"
+#include "storage/RegularFile.h"
 #include "storage/ReportLine.h"
 #include "storage/UniqueFd.h"
 #include "storage/UserFolders.h"
@@ -32,14 +33,6 @@ void TakeBack(int fd, off_t size) {
         return; // the write's own error is the one to tell
 }
 
-// A new file's name is only safe on the disk once its folder is flushed too. Not every file
-// system can flush a folder; the line itself is already safe then.
-void FlushFolder(const std::string& folder) {
-    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.valid())
-        ::fsync(fd.get());
-}
-
 } // namespace
 
 std::string ReportFilePath() {
@@ -51,18 +44,9 @@ void AppendToReportFile(const std::string& path, std::string_view line) {
     MakeFolders(folder);
     struct stat before {};
     const bool existed = ::lstat(path.c_str(), &before) == 0;
-    // O_NONBLOCK: a pipe put in the file's place must not hang the watch.
-    UniqueFd fd(::open(path.c_str(),
-                       O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644));
-    if (!fd.valid())
-        ThrowFileError(errno, path);
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0)
-        ThrowFileError(errno, path);
-    if (S_ISDIR(info.st_mode))
-        ThrowFileError(EISDIR, path);
-    if (!S_ISREG(info.st_mode))
-        ThrowFileError(EINVAL, path);
+    RegularFile file = OpenRegularFile(path, O_RDWR | O_APPEND | O_CREAT, 0644);
+    UniqueFd& fd = file.fd;
+    const struct stat& info = file.info;
 
     const std::string text = Lead(fd.get(), info.st_size) + std::string(line);
     std::size_t done = 0;
@@ -83,8 +67,9 @@ void AppendToReportFile(const std::string& path, std::string_view line) {
         ThrowFileError(errno, path);
     if (fd.close() != 0 && errno != EINTR)
         ThrowFileError(errno, path);
+    // A new file's name is only safe on the disk once its folder is flushed too.
     if (!existed)
-        FlushFolder(folder);
+        SyncFolderOf(path);
 }
 
 } // namespace skedula

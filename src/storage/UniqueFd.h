@@ -11,6 +11,8 @@ public:
     explicit UniqueFd(int fd) : fd_(fd) {}
     UniqueFd(const UniqueFd&) = delete;
     UniqueFd& operator=(const UniqueFd&) = delete;
+    UniqueFd(UniqueFd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    UniqueFd& operator=(UniqueFd&&) = delete;
     ~UniqueFd() {
         if (fd_ >= 0)
             ::close(fd_);

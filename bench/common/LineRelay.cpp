@@ -1,4 +1,4 @@
-#include "LineRelay.h"
+#include "common/LineRelay.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
-// A loopback relay for the link benchmark: passes the bytes of one client to a server and
-// back unchanged, on a thread of its own, and notes when each line passes either way, so
-// that the benchmark can tell when a command reached the server and when its answer left.
+// A loopback relay for the benchmarks: passes the bytes of one client at a time to a server
+// and back unchanged, on a thread of its own, and notes when each line passes either way, so
+// that a benchmark can tell when a command reached the server and when its answer left.
 #pragma once
 
 #include <chrono>
