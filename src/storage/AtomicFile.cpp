@@ -150,8 +150,10 @@ void KeepOwnerAndPermissions(int fd, const struct stat& old) {
     // Both are best effort: a file system without owners or permission bits (a FAT stick)
     // refuses them, and there the old file had nothing to keep either. Owner first, since
     // changing it clears set-id bits that the permissions then restore.
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0)
-        (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 &&
+        ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+        // Neither owner nor group can be kept: the new file stays the saver's own.
+    }
     (void)::fchmod(fd, old.st_mode & 07777);
 }
 
