@@ -62,7 +62,7 @@ protected:
     QTemporaryDir lists;
 };
 
-TEST_F(WatchOptionsTest, StartAtLoginAsksForAListFirstAndTheEntryFollowsLaterSaves) {
+TEST_F(WatchOptionsTest, StartAtLoginAsksForAListFirstFollowsLaterSavesAndNamesAFailedWrite) {
     ModalBoxWatcher boxes;
     Composition program(Unreachable());
     TSkedulaForm& form = program.mainWindow();
@@ -107,20 +107,11 @@ TEST_F(WatchOptionsTest, StartAtLoginAsksForAListFirstAndTheEntryFollowsLaterSav
     EXPECT_FALSE(AutostartEntryExists(AutostartEntryPath()));
     EXPECT_FALSE(form.BeimAnmeldenstarten1->isChecked());
     EXPECT_TRUE(boxes.boxes().empty());
-    form.close();
-}
 
-TEST_F(WatchOptionsTest, AnEntryThatCannotBeWrittenIsToldWithItsNameAndStaysOff) {
-    test::WriteFile(List("liste.txt"), "");
-    WriteSettings("[Watch]\nLastList=" + List("liste.txt") + "\n");
-    std::filesystem::create_directories(
-        std::filesystem::path(AutostartEntryPath()).parent_path().parent_path());
-    test::WriteFile(std::filesystem::path(AutostartEntryPath()).parent_path(), "no folder");
-    ModalBoxWatcher boxes;
-    Composition program(Unreachable());
-    TSkedulaForm& form = program.mainWindow();
-    program.showMainWindow();
-
+    // An entry that cannot be written is told with its name, and the option stays off.
+    const std::filesystem::path folder = std::filesystem::path(AutostartEntryPath()).parent_path();
+    std::filesystem::remove_all(folder);
+    test::WriteFile(folder.string(), "no folder");
     Choose(form.BeimAnmeldenstarten1);
     test::RunPendingEvents();
     ASSERT_EQ(boxes.boxes().size(), 1u);
@@ -191,9 +182,6 @@ TEST_F(WatchOptionsTest, WithReportsInTheFileSwitchedOffNothingIsWrittenAndItSta
     EXPECT_FALSE(program.mainWindow().BerichteinDateischreiben1->isChecked());
     program.reportWriter().keepReport(report);
     EXPECT_FALSE(std::filesystem::exists(ReportFilePath()));
-    Choose(program.mainWindow().BerichteinDateischreiben1);
-    program.reportWriter().keepReport(report);
-    EXPECT_TRUE(std::filesystem::exists(ReportFilePath()));
 }
 
 TEST_F(WatchOptionsTest, AReportFileValueThatIsNotValidIsNamedOnceAndReportsStayOn) {
