@@ -1,7 +1,6 @@
-// The options of an unattended watch: the list file last loaded or saved (kept as [Watch]
-// LastList), the autostart entry that starts the watch with it at login, and whether reports go
-// into the report file ([Watch] ReportFile). The composition root owns it; the main window's
-// "Optionen" items and its list file handlers forward to it.
+// The options of an unattended watch: the list last loaded or saved ([Watch] LastList), the
+// autostart entry that starts it at login, and reports in the file ([Watch] ReportFile). Owned by
+// the composition root; the main window's "Optionen" items and list file handlers forward here.
 #pragma once
 
 #include "app/WatchSettings.h"
@@ -13,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace skedula {
 
