@@ -21,7 +21,7 @@ Composition::Composition(LinkSettings settings)
                [this](const std::string& message) {
                    QTimer::singleShot(0, window_.get(), [message] { ReportError(message); });
                }),
-      window_(std::make_unique<TSkedulaForm>()) {
+      watch_(std::make_unique<WatchOptions>(reports_)), window_(std::make_unique<TSkedulaForm>()) {
     engine_ = std::make_unique<WatchEngine>(
         WatchEngine::Ports{clock_, timer_, receiver_, player_, *window_, *window_, &reports_});
     ConnectLinkEvents();
@@ -38,6 +38,8 @@ Composition::Composition(LinkSettings settings)
     radio_->WatchRunning = [this] { return timer_.interval() != 0; };
     radio_->UpdateToolTip();
     window_->setRadioSetup([this] { radio_->OpenDialog(window_.get()); });
+    watch_->SaveListAs = [window] { return window->SaveListAs(); };
+    window_->setWatchOptions(watch_.get());
 }
 
 Composition::~Composition() {
@@ -45,6 +47,7 @@ Composition::~Composition() {
     timer_.onTick = nullptr;
     about_.reset();
     radio_->ShowToolTip = nullptr;
+    watch_->SaveListAs = nullptr;
     window_.reset();
     DisconnectLinkEvents();
     engine_.reset();
@@ -53,16 +56,20 @@ Composition::~Composition() {
 void Composition::showMainWindow() {
     window_->show();
     // From the event loop, so that the box has the shown window to stand on.
-    if (const std::optional<std::string> report = radio_->ProblemReport())
-        QTimer::singleShot(0, window_.get(), [text = *report] { ReportError(text); });
+    for (const std::optional<std::string>& report :
+         {radio_->ProblemReport(), watch_->ProblemReport()})
+        if (report)
+            QTimer::singleShot(0, window_.get(), [text = *report] { ReportError(text); });
 }
 
 void Composition::followStartRequest(const StartRequest& request) {
     // Queued in this order, so Start comes after the list; an error box opened by the load
     // runs a loop of its own, in which Start is pressed all the same.
     if (request.listFile)
-        QTimer::singleShot(0, window_.get(),
-                           [this, path = *request.listFile] { LoadList(engine_->ListeSG, path); });
+        QTimer::singleShot(0, window_.get(), [this, path = *request.listFile] {
+            LoadList(engine_->ListeSG, path);
+            watch_->ListFileUsed(path);
+        });
     if (request.start)
         QTimer::singleShot(0, window_.get(), [this] { window_->StartBtn->click(); });
 }

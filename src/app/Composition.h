@@ -1,6 +1,6 @@
 // The one place that builds Skedula's objects and connects them: the engine, the step timer,
 // the receiver link with its three items over the radio-control program the settings name,
-// the alarm player, the report file and the two windows.
+// the alarm player, the report file, the watch options and the two windows.
 #pragma once
 
 #include "app/CommandLine.h"
@@ -9,6 +9,7 @@
 #include "app/RadioSetup.h"
 #include "app/Startup.h"
 #include "app/SwitchablePort.h"
+#include "app/WatchOptions.h"
 #include "engine/SystemClock.h"
 #include "engine/WatchEngine.h"
 #include "link/AdvisedItem.h"
@@ -35,11 +36,13 @@ public:
     // sound still playing.
     ~Composition() override;
 
-    // Settings that are not valid are named in a box once the window is up.
+    // Settings that are not valid are named in a box once the window is up, one box for the
+    // radio's and one for the watch's.
     void showMainWindow() override;
     // What the command line asked for, done once the loop runs with the window shown: the
-    // list loaded as "Laden ..." loads it (a failure shown in the usual box), then Start
-    // pressed, also behind that box, so that a watch started at login runs unattended.
+    // list loaded as "Laden ..." loads it (a failure shown in the usual box), and kept as the
+    // last list, then Start pressed, also behind that box, so that a watch started at login
+    // runs unattended.
     void followStartRequest(const StartRequest& request);
 
     TSkedulaForm& mainWindow() { return *window_; }
@@ -48,6 +51,7 @@ public:
     QtStepTimer& stepTimer() { return timer_; }
     ReportWriter& reportWriter() { return reports_; }
     RadioSetup& radioSetup() { return *radio_; }
+    WatchOptions& watchOptions() { return *watch_; }
 
 private:
     void ConnectLinkEvents();
@@ -64,6 +68,7 @@ private:
     std::unique_ptr<RadioSetup> radio_;
     LinkReceiverPort receiver_;
     ReportWriter reports_;
+    std::unique_ptr<WatchOptions> watch_;
     std::unique_ptr<TSkedulaForm> window_;
     std::unique_ptr<WatchEngine> engine_;
     std::unique_ptr<TAboutForm> about_;

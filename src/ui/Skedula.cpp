@@ -18,6 +18,18 @@ QString Shown(const std::string& bytes) {
 
 } // namespace
 
+// Shows the options' checks as they are when a handler ends, also when it ends by an error.
+class TSkedulaForm::OptionChecksAfter {
+public:
+    explicit OptionChecksAfter(TSkedulaForm& form) : form_(form) {}
+    ~OptionChecksAfter() { form_.ShowOptionChecks(); }
+    OptionChecksAfter(const OptionChecksAfter&) = delete;
+    OptionChecksAfter& operator=(const OptionChecksAfter&) = delete;
+
+private:
+    TSkedulaForm& form_;
+};
+
 TSkedulaForm::~TSkedulaForm() {
     FormDestroy();
 }
@@ -64,14 +76,31 @@ void TSkedulaForm::SMeterDdeClientItemChange() {
     SetAutoSizeText(SMeterLabel, Shown(link_->sMeterText()));
 }
 
+void TSkedulaForm::setWatchOptions(WatchOptionsPort* options) {
+    watchOptions_ = options;
+    ShowOptionChecks();
+}
+
 void TSkedulaForm::Laden1Click() {
-    if (const std::optional<std::string> path = OpenDialog->Execute())
-        LoadList(engine_->ListeSG, *path);
+    const std::optional<std::string> path = OpenDialog->Execute();
+    if (!path)
+        return;
+    LoadList(engine_->ListeSG, *path);
+    if (watchOptions_ != nullptr)
+        watchOptions_->ListFileUsed(*path);
 }
 
 void TSkedulaForm::Speicherm1Click() {
-    if (const std::optional<std::string> path = SaveDialog->Execute())
+    const std::optional<std::string> path = SaveListAs();
+    if (path && watchOptions_ != nullptr)
+        watchOptions_->ListFileUsed(*path);
+}
+
+std::optional<std::string> TSkedulaForm::SaveListAs() {
+    std::optional<std::string> path = SaveDialog->Execute();
+    if (path)
         SaveList(engine_->ListeSG, *path);
+    return path;
 }
 
 void TSkedulaForm::Beenden1Click() {
@@ -81,6 +110,32 @@ void TSkedulaForm::Beenden1Click() {
 void TSkedulaForm::Funkgeraet1Click() {
     if (radioSetup_)
         radioSetup_();
+}
+
+void TSkedulaForm::Optionen1Click() {
+    // The user may have removed the autostart entry by hand since the menu last showed.
+    ShowOptionChecks();
+}
+
+// The item has already toggled its check, which is what the user asks for. Whatever the
+// option then does (a cancelled dialog, a failure told in a box), the check shows the outcome.
+void TSkedulaForm::BeimAnmeldenstarten1Click() {
+    const OptionChecksAfter checks(*this);
+    if (watchOptions_ != nullptr)
+        watchOptions_->SetStartAtLogin(BeimAnmeldenstarten1->isChecked());
+}
+
+void TSkedulaForm::BerichteinDateischreiben1Click() {
+    const OptionChecksAfter checks(*this);
+    if (watchOptions_ != nullptr)
+        watchOptions_->SetReportFile(BerichteinDateischreiben1->isChecked());
+}
+
+void TSkedulaForm::ShowOptionChecks() {
+    if (watchOptions_ == nullptr)
+        return;
+    BeimAnmeldenstarten1->setChecked(watchOptions_->StartAtLogin());
+    BerichteinDateischreiben1->setChecked(watchOptions_->ReportFile());
 }
 
 void TSkedulaForm::Info1Click() {

@@ -1,12 +1,14 @@
 // The main window: the watch list and queue grids, Start and Stop, the link's status field and
 // read-outs, the minute read-out, the log and the "Liste", "Optionen" and "Hilfe" menus. It is a
 // view: it forwards Start and Stop to the watch engine, shows what the engine and the receiver link
-// report, and hands the list to the list file. The composition root connects it.
+// report, hands the list to the list file and the options to the watch options. The composition
+// root connects it.
 #pragma once
 
 #include "engine/Ports.h"
 #include "ui/ListFileDialog.h"
 #include "ui/StringGrid.h"
+#include "ui/WatchOptionsPort.h"
 
 #include <QAction>
 #include <QColor>
@@ -47,6 +49,14 @@ public:
     void setAboutForm(QDialog* about) { aboutForm_ = about; }
     // What "Funkgerät ..." opens; the application's radio setup.
     void setRadioSetup(std::function<void()> open) { radioSetup_ = std::move(open); }
+    // What "Beim Anmelden starten" and "Berichte in Datei schreiben" switch, and what is told
+    // of every list file loaded or saved; the application's watch options.
+    void setWatchOptions(WatchOptionsPort* options);
+
+    // The save dialog, then the list saved to the chosen file: its path, or nothing when the
+    // dialog was cancelled. "Speichern ..." runs it, and so does start at login that has no
+    // list to start yet.
+    std::optional<std::string> SaveListAs();
 
     StringGrid* ListeSG = nullptr;
     StringGrid* SchlangeSG = nullptr;
@@ -72,6 +82,9 @@ public:
     std::unique_ptr<ListFileDialog> SaveDialog;
     QMenu* Optionen1 = nullptr;
     QAction* Funkgeraet1 = nullptr;
+    QAction* N2 = nullptr;
+    QAction* BeimAnmeldenstarten1 = nullptr;
+    QAction* BerichteinDateischreiben1 = nullptr;
     QMenu* Hilfe1 = nullptr;
     QAction* Info1 = nullptr;
 
@@ -87,7 +100,10 @@ public:
     void Laden1Click();
     void Speicherm1Click();
     void Beenden1Click();
+    void Optionen1Click(); // the menu opens
     void Funkgeraet1Click();
+    void BeimAnmeldenstarten1Click();
+    void BerichteinDateischreiben1Click();
     void Info1Click();
 
     // The colour of the status field: the window's only record that the link is open.
@@ -106,11 +122,15 @@ private:
     void CreateMenu();
     void ConnectHandlers();
     void setStatus(const QString& text, const QColor& colour);
+    // The two options' checks as the watch options have them.
+    void ShowOptionChecks();
+    class OptionChecksAfter;
 
     WatchEngine* engine_ = nullptr;
     ReceiverPort* link_ = nullptr;
     QDialog* aboutForm_ = nullptr;
     std::function<void()> radioSetup_;
+    WatchOptionsPort* watchOptions_ = nullptr;
     bool memoHasLines_ = false;
 };
 

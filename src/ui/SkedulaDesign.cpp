@@ -93,6 +93,12 @@ void TSkedulaForm::CreateMenu() {
     Beenden1 = Liste1->addAction("Beenden");
     Optionen1 = menuBar()->addMenu("Optionen");
     Funkgeraet1 = Optionen1->addAction("Funkgerät ...");
+    N2 = Optionen1->addSeparator();
+    BeimAnmeldenstarten1 = Optionen1->addAction("Beim Anmelden starten");
+    BeimAnmeldenstarten1->setCheckable(true);
+    BerichteinDateischreiben1 = Optionen1->addAction("Berichte in Datei schreiben");
+    BerichteinDateischreiben1->setCheckable(true);
+    BerichteinDateischreiben1->setChecked(true);
     Hilfe1 = menuBar()->addMenu("Hilfe");
     Info1 = Hilfe1->addAction("Info");
 }
@@ -106,7 +112,13 @@ void TSkedulaForm::ConnectHandlers() {
     connect(Laden1, &QAction::triggered, this, &TSkedulaForm::Laden1Click, queued);
     connect(Speicherm1, &QAction::triggered, this, &TSkedulaForm::Speicherm1Click, queued);
     connect(Beenden1, &QAction::triggered, this, &TSkedulaForm::Beenden1Click, queued);
+    // Not queued: the checks must be right before the menu shows them.
+    connect(Optionen1, &QMenu::aboutToShow, this, &TSkedulaForm::Optionen1Click);
     connect(Funkgeraet1, &QAction::triggered, this, &TSkedulaForm::Funkgeraet1Click, queued);
+    connect(BeimAnmeldenstarten1, &QAction::triggered, this,
+            &TSkedulaForm::BeimAnmeldenstarten1Click, queued);
+    connect(BerichteinDateischreiben1, &QAction::triggered, this,
+            &TSkedulaForm::BerichteinDateischreiben1Click, queued);
     connect(Info1, &QAction::triggered, this, &TSkedulaForm::Info1Click, queued);
 }
 

@@ -1,6 +1,7 @@
 // The "Liste" menu: the two file dialogs, loading and saving through them, also while the
 // watch runs, and the errors of the list file.
 #include "DialogDriver.h"
+#include "FileDialogAnswer.h"
 #include "WindowRig.h"
 #include "fakes/ModalBoxWatcher.h"
 
@@ -20,54 +21,13 @@ namespace {
 
 using fakes::ModalBoxWatcher;
 using uitest::DialogDriver;
+using uitest::FileDialogAnswer;
 using uitest::WindowRig;
 
 void Choose(QAction* item) {
     item->trigger();
     QCoreApplication::processEvents(); // the handler, with its dialog, runs from the loop
 }
-
-// Accepts each file dialog with the given name typed in, and records what it showed.
-struct FileDialogAnswer {
-    explicit FileDialogAnswer(QString typed, QString chosenFilter = {})
-        : name(std::move(typed)), filter(std::move(chosenFilter)) {}
-
-    QString name;        // empty: cancel
-    QString filter;      // empty: leave it as shown
-    bool cancel = false; // type the name, then cancel
-    QString shownName;
-    QString shownFilter;
-    QString title;
-
-    DialogDriver<QFileDialog> driver{[this](QFileDialog* d) {
-        title = d->windowTitle();
-        auto* nameEdit = d->findChild<QLineEdit*>("fileNameEdit");
-        auto* types = d->findChild<QComboBox*>("fileTypeCombo");
-        if (nameEdit == nullptr || types == nullptr) {
-            ADD_FAILURE() << "the file dialog has no name or type field";
-            d->reject();
-            return true;
-        }
-        shownName = QFileInfo(nameEdit->text()).fileName();
-        shownFilter = types->currentText();
-        if (!filter.isEmpty()) { // as the user picks it from the list
-            const int index = types->findText(filter);
-            types->setCurrentIndex(index);
-            emit types->activated(index);
-            emit types->textActivated(filter);
-        }
-        if (!name.isEmpty()) { // as the user types it, into the field that has the focus
-            QApplication::setActiveWindow(d);
-            nameEdit->setFocus();
-            nameEdit->setText(name);
-        }
-        if (name.isEmpty() || cancel)
-            d->reject();
-        else
-            static_cast<QDialog*>(d)->accept(); // as the dialog's own button does
-        return true;
-    }};
-};
 
 QStringList ShownFilters(QFileDialog* dialog) {
     QStringList shown;

@@ -177,18 +177,22 @@ TEST(MainWindowLayout, TheMenuBarHasItsItemsAndNewEntryIsNeverEnabled) {
     EXPECT_EQ(menus[1]->text(), "Optionen");
     EXPECT_EQ(menus[2]->text(), "Hilfe");
 
-    QStringList items;
-    for (QAction* item : form.Liste1->actions())
-        items << (item->isSeparator() ? "-" : item->text());
-    EXPECT_EQ(items,
+    // Each item as "text", a check item as "[x] text" or "[ ] text", a separator as "-".
+    const auto items = [](QMenu* menu) {
+        QStringList shown;
+        for (QAction* item : menu->actions()) {
+            EXPECT_TRUE(item->shortcut().isEmpty()) << item->text().toStdString();
+            const QString check = item->isChecked() ? "[x] " : "[ ] ";
+            shown << (item->isSeparator() ? "-"
+                                          : (item->isCheckable() ? check : "") + item->text());
+        }
+        return shown;
+    };
+    EXPECT_EQ(items(form.Liste1),
               QStringList({"Laden ...", "Speichern ...", "Neuer Eintrag ...", "-", "Beenden"}));
-    ASSERT_EQ(form.Optionen1->actions().size(), 1);
-    EXPECT_EQ(form.Funkgeraet1->text(), "Funkgerät ...");
-    ASSERT_EQ(form.Hilfe1->actions().size(), 1);
-    EXPECT_EQ(form.Info1->text(), "Info");
-    for (QAction* item : {form.Laden1, form.Speicherm1, form.NeuerEintrag1, form.Beenden1,
-                          form.Funkgeraet1, form.Info1})
-        EXPECT_TRUE(item->shortcut().isEmpty()) << item->text().toStdString();
+    EXPECT_EQ(items(form.Optionen1), QStringList({"Funkgerät ...", "-", "[ ] Beim Anmelden starten",
+                                                  "[x] Berichte in Datei schreiben"}));
+    EXPECT_EQ(items(form.Hilfe1), QStringList({"Info"}));
 
     // Neither creation, Start, Stop nor a loaded list enables it.
     EXPECT_FALSE(form.NeuerEintrag1->isEnabled());

@@ -1,0 +1,216 @@
+// The options of an unattended watch as the program puts them together: the "Optionen" items,
+// the autostart entry, the report file switch and [Watch] in the settings file.
+#include "FileDialogAnswer.h"
+#include "app/Composition.h"
+#include "app/WatchSettings.h"
+#include "fakes/EventLoop.h"
+#include "fakes/FreePort.h"
+#include "fakes/ModalBoxWatcher.h"
+#include "storage/ReportFile.h"
+#include "storage/SettingsFile.h"
+#include "storage/TestFiles.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace skedula {
+namespace {
+
+using fakes::ModalBoxWatcher;
+using uitest::FileDialogAnswer;
+
+LinkSettings Unreachable() {
+    LinkSettings settings;
+    settings.radio = RadioChoice{};
+    settings.radio->program = RadioProgram::Network; // never started
+    settings.radio->port = FreeLoopbackPort();
+    return settings;
+}
+
+void Choose(QAction* item) {
+    item->trigger();
+    QCoreApplication::processEvents(); // the handler, with its dialog, runs from the loop
+}
+
+// The private settings, autostart and report folders of this test program, emptied for every
+// test; a folder for the lists.
+class WatchOptionsTest : public ::testing::Test {
+protected:
+    WatchOptionsTest() { Clear(); }
+    ~WatchOptionsTest() override { Clear(); }
+
+    static void Clear() {
+        for (const std::string& file :
+             {SettingsFile::DefaultPath(), AutostartEntryPath(), ReportFilePath()})
+            std::filesystem::remove_all(std::filesystem::path(file).parent_path());
+    }
+    static void WriteSettings(const std::string& text) {
+        std::filesystem::create_directories(
+            std::filesystem::path(SettingsFile::DefaultPath()).parent_path());
+        test::WriteFile(SettingsFile::DefaultPath(), text);
+    }
+    static std::optional<std::string> StoredLastList() {
+        return ReadWatchSettings(SettingsFile().Load()).lastList;
+    }
+    static std::string Entry() { return test::ReadFile(AutostartEntryPath()); }
+    std::string List(const char* name) const { return lists.filePath(name).toStdString(); }
+
+    QTemporaryDir lists;
+};
+
+TEST_F(WatchOptionsTest, StartAtLoginAsksForAListFirstFollowsLaterSavesAndNamesAFailedWrite) {
+    ModalBoxWatcher boxes;
+    Composition program(Unreachable());
+    TSkedulaForm& form = program.mainWindow();
+    program.showMainWindow();
+    program.engine().ListeSG.setCell(0, 1, "??:00");
+
+    {
+        FileDialogAnswer cancel{""};
+        Choose(form.BeimAnmeldenstarten1);
+        EXPECT_EQ(cancel.title, "Liste speichern ...");
+    }
+    EXPECT_FALSE(AutostartEntryExists(AutostartEntryPath())) << "cancelled, nothing is on";
+    EXPECT_FALSE(form.BeimAnmeldenstarten1->isChecked());
+
+    {
+        FileDialogAnswer save{QString::fromStdString(List("nacht"))};
+        Choose(form.BeimAnmeldenstarten1);
+    }
+    EXPECT_TRUE(form.BeimAnmeldenstarten1->isChecked());
+    EXPECT_EQ(test::ReadFile(List("nacht.txt")).substr(0, 7), "??:00\r\n");
+    EXPECT_EQ(Entry(), AutostartEntryText(ThisProgram(), List("nacht.txt")));
+    EXPECT_EQ(StoredLastList(), List("nacht.txt"));
+
+    {
+        FileDialogAnswer save{QString::fromStdString(List("tag.txt"))};
+        Choose(form.Speicherm1);
+    }
+    EXPECT_EQ(Entry(), AutostartEntryText(ThisProgram(), List("tag.txt")));
+
+    // Removed by hand: the menu shows it when it opens; on again needs no dialog now.
+    std::filesystem::remove(AutostartEntryPath());
+    emit form.Optionen1->aboutToShow();
+    EXPECT_FALSE(form.BeimAnmeldenstarten1->isChecked());
+    {
+        FileDialogAnswer none{""};
+        Choose(form.BeimAnmeldenstarten1);
+        EXPECT_EQ(none.driver.dialogsSeen(), 0);
+    }
+    EXPECT_EQ(Entry(), AutostartEntryText(ThisProgram(), List("tag.txt")));
+
+    Choose(form.BeimAnmeldenstarten1);
+    EXPECT_FALSE(AutostartEntryExists(AutostartEntryPath()));
+    EXPECT_FALSE(form.BeimAnmeldenstarten1->isChecked());
+    EXPECT_TRUE(boxes.boxes().empty());
+
+    // An entry that cannot be written is told with its name, and the option stays off.
+    const std::filesystem::path folder = std::filesystem::path(AutostartEntryPath()).parent_path();
+    std::filesystem::remove_all(folder);
+    test::WriteFile(folder.string(), "no folder");
+    Choose(form.BeimAnmeldenstarten1);
+    test::RunPendingEvents();
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_TRUE(
+        boxes.boxes()[0].text.startsWith(QString::fromStdString(AutostartEntryPath() + ": ")))
+        << boxes.boxes()[0].text.toStdString();
+    EXPECT_FALSE(form.BeimAnmeldenstarten1->isChecked());
+    form.close();
+}
+
+TEST_F(WatchOptionsTest, TheLastListIsTheOneLastLoadedOrSavedAndIsWrittenOnlyWhenItChanges) {
+    for (const char* name : {"a.txt", "b.txt"})
+        test::WriteFile(List(name), "12:00\r\n");
+    ModalBoxWatcher boxes;
+    const auto inode = [] {
+        struct stat info {};
+        ::stat(SettingsFile::DefaultPath().c_str(), &info);
+        return info.st_ino;
+    };
+    {
+        Composition program(Unreachable());
+        TSkedulaForm& form = program.mainWindow();
+        // Named relative to the folder the program starts in, as a command line may.
+        const std::filesystem::path before = std::filesystem::current_path();
+        std::filesystem::current_path(lists.path().toStdString());
+        program.followStartRequest({"a.txt", false});
+        program.showMainWindow();
+        test::RunPendingEvents();
+        std::filesystem::current_path(before);
+        EXPECT_EQ(StoredLastList(), List("a.txt"));
+
+        FileDialogAnswer answer{QString::fromStdString(List("b.txt"))};
+        Choose(form.Laden1);
+        EXPECT_EQ(StoredLastList(), List("b.txt"));
+        const auto written = inode();
+        Choose(form.Laden1);
+        EXPECT_EQ(inode(), written) << "the same list again rewrote the file";
+
+        answer.name = QString::fromStdString(List("fehlt.txt"));
+        Choose(form.Laden1); // not found: a box, and the last list stays
+        test::RunPendingEvents();
+        EXPECT_EQ(StoredLastList(), List("b.txt"));
+
+        answer.name = QString::fromStdString(List("c.txt"));
+        Choose(form.Speicherm1);
+        EXPECT_EQ(StoredLastList(), List("c.txt"));
+        form.close();
+    }
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, "Datei nicht gefunden.");
+    Composition next(Unreachable());
+    EXPECT_EQ(next.watchOptions().LastList(), List("c.txt"));
+}
+
+TEST_F(WatchOptionsTest, WithReportsInTheFileSwitchedOffNothingIsWrittenAndItStaysOff) {
+    const AlarmReport report{"7100000", "AM", 7, 7, 7, 5, ""};
+    {
+        Composition program(Unreachable());
+        TSkedulaForm& form = program.mainWindow();
+        EXPECT_TRUE(form.BerichteinDateischreiben1->isChecked());
+        Choose(form.BerichteinDateischreiben1);
+        EXPECT_FALSE(form.BerichteinDateischreiben1->isChecked());
+        program.reportWriter().keepReport(report);
+        EXPECT_FALSE(std::filesystem::exists(ReportFilePath()));
+        EXPECT_EQ(SettingsFile().Load().Value("Watch", "ReportFile"), "false");
+    }
+    Composition program(Unreachable());
+    EXPECT_FALSE(program.mainWindow().BerichteinDateischreiben1->isChecked());
+    program.reportWriter().keepReport(report);
+    EXPECT_FALSE(std::filesystem::exists(ReportFilePath()));
+}
+
+TEST_F(WatchOptionsTest, AReportFileValueThatIsNotValidIsNamedOnceAndReportsStayOn) {
+    const std::pair<const char*, bool> spellings[] = {
+        {"true", true},   {"Yes", true}, {"ON", true},   {"1", true},  {"", true},
+        {"false", false}, {"No", false}, {"off", false}, {"0", false},
+    };
+    for (const auto& [value, on] : spellings) {
+        IniDocument document("[Watch]\nReportFile=" + std::string(value) + "\n");
+        const WatchSettings read = ReadWatchSettings(document);
+        EXPECT_EQ(read.reportFile, on) << value;
+        EXPECT_TRUE(read.problems.empty()) << value;
+    }
+
+    WriteSettings("[Watch]\nReportFile=ja\n");
+    ModalBoxWatcher boxes;
+    Composition program(Unreachable());
+    program.showMainWindow();
+    ASSERT_TRUE(test::WaitUntil([&] { return !boxes.boxes().empty(); }));
+    test::RunPendingEvents();
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    const QString text = boxes.boxes()[0].text;
+    EXPECT_TRUE(text.contains(QString::fromStdString(SettingsFile::DefaultPath())))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("ReportFile=ja")) << text.toStdString();
+    EXPECT_TRUE(program.mainWindow().BerichteinDateischreiben1->isChecked());
+    EXPECT_TRUE(program.reportWriter().enabled());
+    program.mainWindow().close();
+}
+
+} // namespace
+} // namespace skedula
