@@ -6,9 +6,11 @@
 
 #include "link/ConversationPort.h"
 #include "link/RadioChoice.h"
+#include "link/gqrx/GqrxConversation.h"
 #include "link/rigctld/RigctldConversation.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace skedula {
@@ -17,11 +19,15 @@ class RadioBackend : public ConversationPort {
 public:
     // German, without a closing period; empty while nothing failed.
     virtual std::string FailureReason() const = 0;
+    // The level in dBFS behind the last S-meter text, for a program whose S-meter Skedula
+    // computes from it with the listener's calibration (gqrx); nothing for the others.
+    virtual std::optional<double> LevelDbfs() const { return std::nullopt; }
 };
 
 // The bounds of the conversations a backend holds; tests shorten them.
 struct RadioTimings {
     RigctldTimings rigctld{};
+    GqrxTimings gqrx{};
 };
 
 std::unique_ptr<RadioBackend> MakeRadioBackend(const RadioChoice& choice,

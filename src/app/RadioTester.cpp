@@ -2,7 +2,20 @@
 
 #include "link/RadioContract.h"
 
+#include <charconv>
+
 namespace skedula {
+
+namespace {
+
+// With a point, whatever the locale: the listener compares it with the level gqrx shows.
+std::string DbfsText(double level) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, level, std::chars_format::fixed, 1);
+    return std::string(text, end.ptr) + " dBFS";
+}
+
+} // namespace
 
 RadioTestResult TestRadio(const RadioChoice& choice,
                           const std::vector<std::string>& serverArguments,
@@ -34,6 +47,10 @@ RadioTestResult TestRadio(const RadioChoice& choice,
         }
         shown += (shown.empty() ? "" : " ") + *text;
     }
+    // The raw level beside the S-meter, so that the listener can set "S9 entspricht" against
+    // a signal of known strength.
+    if (const std::optional<double> level = backend->LevelDbfs())
+        shown += " (" + DbfsText(*level) + ")";
     backend->Disconnect();
     return {true, shown};
 }
