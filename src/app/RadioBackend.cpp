@@ -1,6 +1,9 @@
 #include "app/RadioBackend.h"
 
 #include "app/SerialPorts.h"
+#include "link/RadioContract.h"
+
+#include <thread>
 
 namespace skedula {
 
@@ -83,8 +86,8 @@ class GqrxBackend final : public RadioBackend {
 public:
     GqrxBackend(const RadioChoice& choice, const RadioTimings& timings)
         : endpoint_(EndpointOf(choice)),
-          conversation_(GqrxEndpoint{endpoint_.host, endpoint_.port}, choice.s9Dbfs, timings.gqrx) {
-    }
+          conversation_(GqrxEndpoint{endpoint_.host, endpoint_.port}, choice.s9Dbfs, timings.gqrx),
+          settle_(timings.gqrxDspSettle) {}
 
     std::string FailureReason() const override { return reason_; }
     std::optional<double> LevelDbfs() const override { return conversation_.LastLevelDbfs(); }
@@ -105,6 +108,13 @@ public:
     void Disconnect() override { conversation_.Disconnect(); }
     bool StartServer(const std::vector<std::string>&) override { return false; }
 
+    std::optional<std::string> SettledSMeter() override {
+        // A blocking wait: "Testen" holds the dialog anyway, and nothing else may run meanwhile.
+        if (const auto started = conversation_.DspStartedAt())
+            std::this_thread::sleep_until(*started + settle_);
+        return RadioBackend::SettledSMeter();
+    }
+
 private:
     // gqrx accepts a connection from any address and then serves only its allowed hosts, so
     // a refused connection and a silent one look alike from here; the hint names both steps.
@@ -118,6 +128,7 @@ private:
 
     RadioEndpoint endpoint_;
     GqrxConversation conversation_;
+    std::chrono::milliseconds settle_;
     std::string reason_;
 };
 
@@ -139,6 +150,10 @@ private:
 };
 
 } // namespace
+
+std::optional<std::string> RadioBackend::SettledSMeter() {
+    return Request(std::string(contract::SMeterItem));
+}
 
 std::unique_ptr<RadioBackend> MakeRadioBackend(const RadioChoice& choice,
                                                const RadioTimings& timings) {

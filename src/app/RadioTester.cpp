@@ -39,7 +39,9 @@ RadioTestResult TestRadio(const RadioChoice& choice,
                              {contract::SMeterItem, "des S-Meters"}};
     std::string shown;
     for (const Query& query : queries) {
-        const std::optional<std::string> text = backend->Request(std::string(query.item));
+        const std::optional<std::string> text = query.item == contract::SMeterItem
+                                                    ? backend->SettledSMeter()
+                                                    : backend->Request(std::string(query.item));
         if (!text) {
             backend->Disconnect();
             return {false, std::string("Verbunden, aber der Server beantwortet die Abfrage ") +

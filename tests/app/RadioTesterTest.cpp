@@ -94,10 +94,17 @@ RadioChoice Gqrx(std::uint16_t port) {
     return choice;
 }
 
+// The stand-in's level means something as soon as its DSP runs.
+RadioTestResult TestedGqrx(std::uint16_t port) {
+    RadioTimings timings;
+    timings.gqrxDspSettle = std::chrono::milliseconds(0);
+    return TestRadio(Gqrx(port), {}, timings);
+}
+
 TEST(RadioTester, GqrxShowsTheRawLevelAndLetsGoOfItsConnection) {
     FakeGqrxServer server;
     server.SetLevel(-20.0);
-    const RadioTestResult result = Tested(Gqrx(server.Port()));
+    const RadioTestResult result = TestedGqrx(server.Port());
     EXPECT_TRUE(result.reached);
     // With the listener's calibration (S9 at -40 dBFS), and gqrx's decimal kept.
     EXPECT_EQ(result.text, "7100000 USB S9+20dB (-20.0 dBFS)");
@@ -108,7 +115,7 @@ TEST(RadioTester, GqrxShowsTheRawLevelAndLetsGoOfItsConnection) {
 
 TEST(RadioTester, GqrxThatDoesNotAnswerOrHasNoLevel) {
     const std::uint16_t nobody = FreeLoopbackPort();
-    const RadioTestResult silent = Tested(Gqrx(nobody));
+    const RadioTestResult silent = TestedGqrx(nobody);
     EXPECT_FALSE(silent.reached);
     EXPECT_EQ(silent.text.rfind("Keine Verbindung: Die Fernsteuerung von gqrx antwortet nicht auf "
                                 "127.0.0.1:" +
@@ -124,7 +131,7 @@ TEST(RadioTester, GqrxThatDoesNotAnswerOrHasNoLevel) {
             return FakeGqrxServer::Answer{{"RPRT 1\n"}};
         return std::nullopt;
     });
-    const RadioTestResult noLevel = Tested(Gqrx(server.Port()));
+    const RadioTestResult noLevel = TestedGqrx(server.Port());
     EXPECT_FALSE(noLevel.reached);
     EXPECT_EQ(noLevel.text,
               "Verbunden, aber der Server beantwortet die Abfrage des S-Meters nicht");
