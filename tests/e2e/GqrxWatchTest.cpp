@@ -1,7 +1,8 @@
 // The watch through the real window and a real, headless gqrx whose input is a file with one
 // carrier: "Testen" reads it, Start tunes gqrx onto the carrier and reports it, an entry off
-// the carrier stays below its threshold, and a gqrx whose remote control does not answer
-// leaves the status field red with the reason in its tooltip.
+// the carrier stays below its threshold, another program taking gqrx ends the watch's
+// connection, and a gqrx whose remote control does not answer leaves the status field red
+// with the reason in its tooltip.
 #include "app/Composition.h"
 #include "fakes/EventLoop.h"
 #include "fakes/FreePort.h"
@@ -127,6 +128,14 @@ TEST(GqrxWatch, TheCarrierIsReportedWithGqrxsOwnTextsAndAnEntryOffItIsNot) {
     // gqrx goes on as the listener left it, tuned by the watch's last entry.
     EXPECT_TRUE(gqrx.Running());
     EXPECT_EQ(Ask(gqrx, "f"), offCarrier);
+
+    // gqrx serves one program at a time: another one taking its remote control ends the
+    // watch's connection.
+    Click(form.StartBtn);
+    ASSERT_EQ(form.StatusLabel->text(), "connected");
+    EXPECT_FALSE(Ask(gqrx, "f").empty());
+    EXPECT_TRUE(test::WaitUntil([&] { return form.StatusLabel->text() == "disconnected"; }));
+    Click(form.StopBtn);
     EXPECT_TRUE(boxes.boxes().empty());
     form.close();
 }
