@@ -62,10 +62,13 @@ TEST(GqrxWatch, TheCarrierIsReportedWithGqrxsOwnTextsAndAnEntryOffItIsNot) {
     program.showMainWindow();
 
     // Calibration first, as the listener does: gqrx as it started, with its raw level.
+    const auto before = std::chrono::steady_clock::now();
     const RadioTestResult tested =
         program.radioSetup().Test(*Using(gqrx.Host(), gqrx.Port()).radio);
+    const auto took = std::chrono::steady_clock::now() - before;
     EXPECT_TRUE(tested.reached) << tested.text;
-    std::cout << "Testen: " << tested.text << "\n";
+    std::cout << "Testen: " << tested.text << " in "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms\n";
     // Its DSP was stopped: the level is the signal's, not the floor or the full scale of a
     // receiver just switched on. The carrier lies outside the AM passband here.
     const QRegularExpressionMatch shown =
