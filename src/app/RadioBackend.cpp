@@ -1,6 +1,9 @@
 #include "app/RadioBackend.h"
 
 #include "app/SerialPorts.h"
+#include "link/RadioContract.h"
+
+#include <thread>
 
 namespace skedula {
 
@@ -77,6 +80,58 @@ private:
     std::string reason_;
 };
 
+// gqrx, the listener's SDR receiver, reached through its remote control. Skedula never starts
+// it: gqrx holds the receiver's whole setup, which only the listener can make.
+class GqrxBackend final : public RadioBackend {
+public:
+    GqrxBackend(const RadioChoice& choice, const RadioTimings& timings)
+        : endpoint_(EndpointOf(choice)),
+          conversation_(GqrxEndpoint{endpoint_.host, endpoint_.port}, choice.s9Dbfs, timings.gqrx),
+          settle_(timings.gqrxDspSettle) {}
+
+    std::string FailureReason() const override { return reason_; }
+    std::optional<double> LevelDbfs() const override { return conversation_.LastLevelDbfs(); }
+
+    void SetListener(ConversationListener* listener) override {
+        conversation_.SetListener(listener);
+    }
+    bool Connect(const std::string& service, const std::string& topic) override {
+        const bool connected = conversation_.Connect(service, topic);
+        reason_ = connected ? "" : NotAnswering();
+        return connected;
+    }
+    bool StartAdvise(const std::string& item) override { return conversation_.StartAdvise(item); }
+    std::optional<std::string> Request(const std::string& item) override {
+        return conversation_.Request(item);
+    }
+    bool Execute(const std::string& command) override { return conversation_.Execute(command); }
+    void Disconnect() override { conversation_.Disconnect(); }
+    bool StartServer(const std::vector<std::string>&) override { return false; }
+
+    std::optional<std::string> SettledSMeter() override {
+        // A blocking wait: "Testen" holds the dialog anyway, and nothing else may run meanwhile.
+        if (const auto started = conversation_.DspStartedAt())
+            std::this_thread::sleep_until(*started + settle_);
+        return RadioBackend::SettledSMeter();
+    }
+
+private:
+    // gqrx accepts a connection from any address and then serves only its allowed hosts, so
+    // a refused connection and a silent one look alike from here; the hint names both steps.
+    std::string NotAnswering() const {
+        const bool here = endpoint_.host == "127.0.0.1" || endpoint_.host == "localhost";
+        return "Die Fernsteuerung von gqrx antwortet nicht auf " + Endpoint(endpoint_) +
+               (here ? " (ist sie in gqrx unter Tools > Remote control eingeschaltet?)"
+                     : " (ist sie in gqrx eingeschaltet, und steht die Adresse dieses Rechners "
+                       "dort unter Allowed hosts?)");
+    }
+
+    RadioEndpoint endpoint_;
+    GqrxConversation conversation_;
+    std::chrono::milliseconds settle_;
+    std::string reason_;
+};
+
 class NoRadio final : public RadioBackend {
 public:
     explicit NoRadio(std::string reason) : reason_(std::move(reason)) {}
@@ -96,6 +151,10 @@ private:
 
 } // namespace
 
+std::optional<std::string> RadioBackend::SettledSMeter() {
+    return Request(std::string(contract::SMeterItem));
+}
+
 std::unique_ptr<RadioBackend> MakeRadioBackend(const RadioChoice& choice,
                                                const RadioTimings& timings) {
     switch (choice.program) {
@@ -104,8 +163,7 @@ std::unique_ptr<RadioBackend> MakeRadioBackend(const RadioChoice& choice,
     case RadioProgram::Network:
         return std::make_unique<RigctldBackend>(choice, timings);
     case RadioProgram::Gqrx:
-        // gqrx's remote control needs a conversation of its own, which this build lacks.
-        return MakeNoRadio("Die Anbindung an gqrx fehlt in dieser Ausgabe von Skedula");
+        return std::make_unique<GqrxBackend>(choice, timings);
     }
     return MakeNoRadio("Unbekanntes Programm");
 }

@@ -6,9 +6,12 @@
 
 #include "link/ConversationPort.h"
 #include "link/RadioChoice.h"
+#include "link/gqrx/GqrxConversation.h"
 #include "link/rigctld/RigctldConversation.h"
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace skedula {
@@ -17,11 +20,21 @@ class RadioBackend : public ConversationPort {
 public:
     // German, without a closing period; empty while nothing failed.
     virtual std::string FailureReason() const = 0;
+    // The level in dBFS behind the last S-meter text, for a program whose S-meter Skedula
+    // computes from it with the listener's calibration (gqrx); nothing for the others.
+    virtual std::optional<double> LevelDbfs() const { return std::nullopt; }
+    // The S-meter as "Testen" shows it: for a receiver that the connect has only just
+    // switched on (gqrx with its DSP stopped), read once its level is the signal's.
+    virtual std::optional<std::string> SettledSMeter();
 };
 
 // The bounds of the conversations a backend holds; tests shorten them.
 struct RadioTimings {
     RigctldTimings rigctld{};
+    GqrxTimings gqrx{};
+    // How long gqrx's level is still not the signal's after its DSP was switched on: about
+    // 200 ms measured with gqrx 2.15.9, and a margin for a busy machine.
+    std::chrono::milliseconds gqrxDspSettle{1000};
 };
 
 std::unique_ptr<RadioBackend> MakeRadioBackend(const RadioChoice& choice,

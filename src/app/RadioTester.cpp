@@ -2,7 +2,20 @@
 
 #include "link/RadioContract.h"
 
+#include <charconv>
+
 namespace skedula {
+
+namespace {
+
+// With a point, whatever the locale: the listener compares it with the level gqrx shows.
+std::string DbfsText(double level) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, level, std::chars_format::fixed, 1);
+    return std::string(text, end.ptr) + " dBFS";
+}
+
+} // namespace
 
 RadioTestResult TestRadio(const RadioChoice& choice,
                           const std::vector<std::string>& serverArguments,
@@ -26,7 +39,9 @@ RadioTestResult TestRadio(const RadioChoice& choice,
                              {contract::SMeterItem, "des S-Meters"}};
     std::string shown;
     for (const Query& query : queries) {
-        const std::optional<std::string> text = backend->Request(std::string(query.item));
+        const std::optional<std::string> text = query.item == contract::SMeterItem
+                                                    ? backend->SettledSMeter()
+                                                    : backend->Request(std::string(query.item));
         if (!text) {
             backend->Disconnect();
             return {false, std::string("Verbunden, aber der Server beantwortet die Abfrage ") +
@@ -34,6 +49,10 @@ RadioTestResult TestRadio(const RadioChoice& choice,
         }
         shown += (shown.empty() ? "" : " ") + *text;
     }
+    // The raw level beside the S-meter, so that the listener can set "S9 entspricht" against
+    // a signal of known strength.
+    if (const std::optional<double> level = backend->LevelDbfs())
+        shown += " (" + DbfsText(*level) + ")";
     backend->Disconnect();
     return {true, shown};
 }

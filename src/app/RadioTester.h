@@ -1,6 +1,7 @@
 // "Testen" in the dialog "Funkgerät": connects with the settings being edited as the watch
 // would (starting rigctld when the choice needs it), reads frequency, mode and S-meter, and
-// ends whatever it started before it returns. Used by the radio setup.
+// closes its connection and ends whatever it started before it returns (gqrx serves one
+// client at a time: nothing of a test may stay connected to it). Used by the radio setup.
 #pragma once
 
 #include "app/RadioBackend.h"
@@ -13,7 +14,7 @@ namespace skedula {
 
 struct RadioTestResult {
     bool reached = false;
-    // "7100000 AM S7", or why not, in German.
+    // "7100000 AM S7" ("7150000 AM S9+16dB (-20.0 dBFS)" for gqrx), or why not, in German.
     std::string text;
 };
 

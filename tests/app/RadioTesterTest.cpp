@@ -2,6 +2,8 @@
 // could not, and that it leaves nothing running that it started.
 #include "app/RadioTester.h"
 
+#include "fakes/EventLoop.h"
+#include "fakes/FakeGqrxServer.h"
 #include "fakes/FakeRigctldServer.h"
 #include "fakes/FreePort.h"
 
@@ -82,6 +84,58 @@ TEST(RadioTester, NamesAQueryTheServerDoesNotKnow) {
     const RadioTestResult result = Tested(network);
     EXPECT_FALSE(result.reached);
     EXPECT_EQ(result.text, "Verbunden, aber der Server beantwortet die Abfrage des S-Meters nicht");
+}
+
+RadioChoice Gqrx(std::uint16_t port) {
+    RadioChoice choice;
+    choice.program = RadioProgram::Gqrx;
+    choice.port = port;
+    choice.s9Dbfs = -40;
+    return choice;
+}
+
+// The stand-in's level means something as soon as its DSP runs.
+RadioTestResult TestedGqrx(std::uint16_t port) {
+    RadioTimings timings;
+    timings.gqrxDspSettle = std::chrono::milliseconds(0);
+    return TestRadio(Gqrx(port), {}, timings);
+}
+
+TEST(RadioTester, GqrxShowsTheRawLevelAndLetsGoOfItsConnection) {
+    FakeGqrxServer server;
+    server.SetLevel(-20.0);
+    const RadioTestResult result = TestedGqrx(server.Port());
+    EXPECT_TRUE(result.reached);
+    // With the listener's calibration (S9 at -40 dBFS), and gqrx's decimal kept.
+    EXPECT_EQ(result.text, "7100000 USB S9+20dB (-20.0 dBFS)");
+    EXPECT_TRUE(server.DspRunning());
+    // gqrx serves one client at a time: a connection kept would be dropped by the watch's.
+    EXPECT_TRUE(test::WaitUntil([&] { return server.OpenConnections() == 0; }));
+}
+
+TEST(RadioTester, GqrxThatDoesNotAnswerOrHasNoLevel) {
+    const std::uint16_t nobody = FreeLoopbackPort();
+    const RadioTestResult silent = TestedGqrx(nobody);
+    EXPECT_FALSE(silent.reached);
+    EXPECT_EQ(silent.text.rfind("Keine Verbindung: Die Fernsteuerung von gqrx antwortet nicht auf "
+                                "127.0.0.1:" +
+                                    std::to_string(nobody) + " (",
+                                0),
+              0u)
+        << silent.text;
+
+    // As SDR++ and SDRangel: a rigctl-like server without a level.
+    FakeGqrxServer server;
+    server.SetScript([](const std::string& line) -> std::optional<FakeGqrxServer::Answer> {
+        if (line.rfind("l", 0) == 0)
+            return FakeGqrxServer::Answer{{"RPRT 1\n"}};
+        return std::nullopt;
+    });
+    const RadioTestResult noLevel = TestedGqrx(server.Port());
+    EXPECT_FALSE(noLevel.reached);
+    EXPECT_EQ(noLevel.text,
+              "Verbunden, aber der Server beantwortet die Abfrage des S-Meters nicht");
+    EXPECT_TRUE(test::WaitUntil([&] { return server.OpenConnections() == 0; }));
 }
 
 } // namespace

@@ -125,6 +125,11 @@ std::size_t FakeLineServer::Connections() const {
     return connections_;
 }
 
+std::size_t FakeLineServer::OpenConnections() const {
+    std::lock_guard lock(mutex_);
+    return openConnections_;
+}
+
 void FakeLineServer::Quit(bool reset) {
     Command(reset ? 'r' : 'q');
 }
@@ -204,6 +209,10 @@ void FakeLineServer::Run() {
         clients.clear();
     };
     while (true) {
+        {
+            std::lock_guard lock(mutex_);
+            openConnections_ = clients.size();
+        }
         std::vector<pollfd> fds{{wakeRead_, POLLIN, 0}};
         if (listening) {
             fds.push_back({listenFd_, POLLIN, 0});

@@ -49,6 +49,9 @@ public:
     // The most lines that ever waited behind the one being answered.
     std::size_t MostWaiting() const;
     std::size_t Connections() const;
+    // The connections the server holds now; a client's close shows here once the server
+    // has seen it.
+    std::size_t OpenConnections() const;
 
     // Closes every connection and stops listening: EOF, or a reset when asked for.
     void Quit(bool reset = false);
@@ -93,6 +96,7 @@ private:
     std::vector<Taken> taken_;
     std::size_t mostWaiting_ = 0;
     std::size_t connections_ = 0;
+    std::size_t openConnections_ = 0;
 };
 
 // A socket bound to 127.0.0.1 that completes connects but never reads nor answers: the

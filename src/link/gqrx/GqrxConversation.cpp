@@ -91,6 +91,7 @@ void GqrxConversation::ForgetReplies() {
 
 bool GqrxConversation::Greet() {
     lastLevel_.reset();
+    dspStartedAt_.reset();
     // Only an answer shows that gqrx's remote control serves us: it accepts connections
     // from every address and may still refuse to talk.
     const std::optional<wire::Reply> state = Exchange(Out(gqrx::DspStateLine()));
@@ -100,6 +101,7 @@ bool GqrxConversation::Greet() {
     // A stopped receiver reads -200.0 dBFS and cannot be watched.
     if (state->Succeeded() && state->values == std::vector<std::string>{"0"}) {
         Exchange(Out(gqrx::DspStartLine()));
+        dspStartedAt_ = std::chrono::steady_clock::now();
     }
     return true;
 }

@@ -36,6 +36,11 @@ public:
     // The level of the last S-meter reading as gqrx gave it, in dBFS; nothing before the
     // first reading of this conversation.
     std::optional<double> LastLevelDbfs() const;
+    // When this conversation switched gqrx's stopped DSP on; nothing when it ran already. For
+    // a moment after that the level is not yet the signal's: -200.0, then 0.0.
+    std::optional<std::chrono::steady_clock::time_point> DspStartedAt() const {
+        return dspStartedAt_;
+    }
 
     // gqrx is the listener's own program, with its receiver set up by hand: Skedula never
     // starts it, so a gqrx that does not answer fails the open.
@@ -53,6 +58,7 @@ private:
     // The lines received so far of the reply to the oldest unanswered line.
     std::vector<std::string> collected_;
     std::optional<long long> lastLevel_;
+    std::optional<std::chrono::steady_clock::time_point> dspStartedAt_;
 };
 
 } // namespace skedula
