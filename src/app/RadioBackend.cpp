@@ -13,31 +13,45 @@ std::string Endpoint(const RadioEndpoint& endpoint) {
     return endpoint.host + ":" + std::to_string(endpoint.port);
 }
 
+// A backend over a conversation port of its own: the calls go to the port as they are, and a
+// failed connect is told in the words of the program at hand.
+class ForwardingBackend : public RadioBackend {
+public:
+    std::string FailureReason() const override { return reason_; }
+
+    void SetListener(ConversationListener* listener) override { port_.SetListener(listener); }
+    bool Connect(const std::string& service, const std::string& topic) override {
+        const bool connected = port_.Connect(service, topic);
+        reason_ = connected ? "" : NotAnswering();
+        return connected;
+    }
+    bool StartAdvise(const std::string& item) override { return port_.StartAdvise(item); }
+    std::optional<std::string> Request(const std::string& item) override {
+        return port_.Request(item);
+    }
+    bool Execute(const std::string& command) override { return port_.Execute(command); }
+    void Disconnect() override { port_.Disconnect(); }
+
+protected:
+    // The port is a member of the derived backend, not yet made when this runs: it is only
+    // kept here, and used once the whole backend exists.
+    explicit ForwardingBackend(ConversationPort& port) : port_(port) {}
+    virtual std::string NotAnswering() const = 0;
+
+    std::string reason_;
+
+private:
+    ConversationPort& port_;
+};
+
 // rigctld, started by Skedula for the dummy and for a radio, or reached on another computer.
-class RigctldBackend final : public RadioBackend {
+class RigctldBackend final : public ForwardingBackend {
 public:
     RigctldBackend(const RadioChoice& choice, const RadioTimings& timings)
-        : choice_(choice), endpoint_(EndpointOf(choice)),
+        : ForwardingBackend(conversation_), choice_(choice), endpoint_(EndpointOf(choice)),
           conversation_(RigctldEndpoint{endpoint_.host, endpoint_.port}, timings.rigctld) {
         conversation_.SetServerStartAllowed(StartsServer());
     }
-
-    std::string FailureReason() const override { return reason_; }
-
-    void SetListener(ConversationListener* listener) override {
-        conversation_.SetListener(listener);
-    }
-    bool Connect(const std::string& service, const std::string& topic) override {
-        const bool connected = conversation_.Connect(service, topic);
-        reason_ = connected ? "" : "Auf " + Endpoint(endpoint_) + " antwortet kein rigctld";
-        return connected;
-    }
-    bool StartAdvise(const std::string& item) override { return conversation_.StartAdvise(item); }
-    std::optional<std::string> Request(const std::string& item) override {
-        return conversation_.Request(item);
-    }
-    bool Execute(const std::string& command) override { return conversation_.Execute(command); }
-    void Disconnect() override { conversation_.Disconnect(); }
 
     bool StartServer(const std::vector<std::string>& arguments) override {
         if (!StartsServer())
@@ -55,6 +69,10 @@ public:
     }
 
 private:
+    std::string NotAnswering() const override {
+        return "Auf " + Endpoint(endpoint_) + " antwortet kein rigctld";
+    }
+
     bool StartsServer() const {
         return choice_.program == RadioProgram::Dummy || choice_.program == RadioProgram::Hamlib;
     }
@@ -77,35 +95,18 @@ private:
     RadioChoice choice_;
     RadioEndpoint endpoint_;
     RigctldConversation conversation_;
-    std::string reason_;
 };
 
 // gqrx, the listener's SDR receiver, reached through its remote control. Skedula never starts
 // it: gqrx holds the receiver's whole setup, which only the listener can make.
-class GqrxBackend final : public RadioBackend {
+class GqrxBackend final : public ForwardingBackend {
 public:
     GqrxBackend(const RadioChoice& choice, const RadioTimings& timings)
-        : endpoint_(EndpointOf(choice)),
+        : ForwardingBackend(conversation_), endpoint_(EndpointOf(choice)),
           conversation_(GqrxEndpoint{endpoint_.host, endpoint_.port}, choice.s9Dbfs, timings.gqrx),
           settle_(timings.gqrxDspSettle) {}
 
-    std::string FailureReason() const override { return reason_; }
     std::optional<double> LevelDbfs() const override { return conversation_.LastLevelDbfs(); }
-
-    void SetListener(ConversationListener* listener) override {
-        conversation_.SetListener(listener);
-    }
-    bool Connect(const std::string& service, const std::string& topic) override {
-        const bool connected = conversation_.Connect(service, topic);
-        reason_ = connected ? "" : NotAnswering();
-        return connected;
-    }
-    bool StartAdvise(const std::string& item) override { return conversation_.StartAdvise(item); }
-    std::optional<std::string> Request(const std::string& item) override {
-        return conversation_.Request(item);
-    }
-    bool Execute(const std::string& command) override { return conversation_.Execute(command); }
-    void Disconnect() override { conversation_.Disconnect(); }
     bool StartServer(const std::vector<std::string>&) override { return false; }
 
     std::optional<std::string> SettledSMeter() override {
@@ -118,7 +119,7 @@ public:
 private:
     // gqrx accepts a connection from any address and then serves only its allowed hosts, so
     // a refused connection and a silent one look alike from here; the hint names both steps.
-    std::string NotAnswering() const {
+    std::string NotAnswering() const override {
         const bool here = endpoint_.host == "127.0.0.1" || endpoint_.host == "localhost";
         return "Die Fernsteuerung von gqrx antwortet nicht auf " + Endpoint(endpoint_) +
                (here ? " (ist sie in gqrx unter Tools > Remote control eingeschaltet?)"
@@ -129,7 +130,6 @@ private:
     RadioEndpoint endpoint_;
     GqrxConversation conversation_;
     std::chrono::milliseconds settle_;
-    std::string reason_;
 };
 
 class NoRadio final : public RadioBackend {
