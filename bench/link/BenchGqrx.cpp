@@ -3,6 +3,7 @@
 // nothing per command).
 #include "BenchGqrx.h"
 
+#include "common/Figures.h"
 #include "common/LineRelay.h"
 #include "fakes/GqrxProcess.h"
 #include "link/ReceiverLink.h"
@@ -25,16 +26,6 @@ using Micros = std::chrono::duration<double, std::micro>;
 
 constexpr int Requests = 2000;
 constexpr int Commands = 200;
-
-void Print(const char* name, double value, const char* unit, const char* target) {
-    std::printf("%s\t%.3f\t%s\t%s\n", name, value, unit, target);
-}
-
-double Percentile(std::vector<double> values, double fraction) {
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1));
-    return values[index];
-}
 
 bool MeasureRoundTrips(const GqrxProcess& gqrx) {
     GqrxConversation conversation(GqrxEndpoint{gqrx.Host(), gqrx.Port()}, -36.0);

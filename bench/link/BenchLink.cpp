@@ -3,6 +3,7 @@
 // script it without Skedula (one rigctl process per query); then the same against the real
 // gqrx (BenchGqrx.cpp). Prints one line per figure: name<TAB>value<TAB>unit<TAB>target.
 #include "BenchGqrx.h"
+#include "common/Figures.h"
 #include "fakes/FreePort.h"
 #include "link/AdvisedItem.h"
 #include "link/ReceiverLink.h"
@@ -44,15 +45,8 @@ constexpr int Commands = 100;
 constexpr int ScriptedQueries = 40;
 constexpr int Arrivals = 100;
 
-void Print(const char* name, double value, const char* unit, const char* target) {
-    std::printf("%s\t%.3f\t%s\t%s\n", name, value, unit, target);
-}
-
-double Percentile(std::vector<double> values, double fraction) {
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1));
-    return values[index];
-}
+using skedula::bench::Percentile;
+using skedula::bench::Print;
 
 // A loopback socket bound to a port the kernel chose; listening makes it a server that
 // completes connects but never answers.

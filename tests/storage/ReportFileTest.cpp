@@ -1,8 +1,8 @@
 #include "storage/ReportFile.h"
 
-#include "fakes/ChildProcess.h"
 #include "TestFiles.h"
 #include "engine/Error.h"
+#include "fakes/ChildProcess.h"
 #include "fakes/EngineRig.h"
 #include "fakes/EnvScope.h"
 #include "storage/ReportLine.h"

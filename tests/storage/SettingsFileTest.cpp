@@ -1,8 +1,8 @@
 #include "storage/SettingsFile.h"
 
-#include "fakes/ChildProcess.h"
 #include "TestFiles.h"
 #include "engine/Error.h"
+#include "fakes/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
