@@ -6,12 +6,10 @@
 #include "app/Composition.h"
 #include "app/RadioTester.h"
 #include "app/SkedulaApplication.h"
+#include "e2e/RigctldProcess.h"
 #include "fakes/FreePort.h"
 
 #include <QCoreApplication>
-#include <QProcess>
-#include <QTcpSocket>
-#include <QThread>
 
 #include <algorithm>
 #include <chrono>
@@ -41,30 +39,7 @@ void Figures(const std::string& name, std::vector<double> values, const char* ta
 }
 
 // The radio: Hamlib's dummy with a constant S-meter, on a port of its own.
-class FarRadio {
-public:
-    FarRadio() : port_(FreeLoopbackPort()) {
-        process_.start("rigctld", {"-m", "1", "-C", "static_data=1", "-T", "127.0.0.1", "-t",
-                                   QString::number(port_)});
-        process_.waitForStarted(3000);
-        for (int i = 0; i < 100; ++i) {
-            QTcpSocket probe;
-            probe.connectToHost("127.0.0.1", port_);
-            if (probe.waitForConnected(100))
-                return;
-            QThread::msleep(20);
-        }
-    }
-    ~FarRadio() {
-        process_.terminate();
-        process_.waitForFinished(3000);
-    }
-    std::uint16_t port() const { return port_; }
-
-private:
-    std::uint16_t port_;
-    QProcess process_;
-};
+using FarRadio = e2e::RigctldProcess;
 
 RadioChoice NetRigctl(const FarRadio& far, std::uint16_t port) {
     RadioChoice choice;

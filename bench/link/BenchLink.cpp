@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QProcess>
-#include <QTcpSocket>
 #include <QThread>
 
 #include <fcntl.h>
@@ -45,6 +44,7 @@ constexpr int Commands = 100;
 constexpr int ScriptedQueries = 40;
 constexpr int Arrivals = 100;
 
+using skedula::LoopbackAccepts;
 using skedula::bench::Percentile;
 using skedula::bench::Print;
 
@@ -60,14 +60,6 @@ int BoundSocket(std::uint16_t& port) {
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
     port = ntohs(address.sin_port);
     return fd;
-}
-
-bool Accepts(std::uint16_t port) {
-    QTcpSocket probe;
-    probe.connectToHost(QStringLiteral("127.0.0.1"), port);
-    const bool connected = probe.waitForConnected(200);
-    probe.abort();
-    return connected;
 }
 
 double CpuSeconds(int who) {
@@ -153,7 +145,7 @@ void MeasureCommandArrival() {
     });
 
     const Clock::time_point started = Clock::now();
-    while (!Accepts(port) && Clock::now() - started < std::chrono::seconds(5)) {
+    while (!LoopbackAccepts(port) && Clock::now() - started < std::chrono::seconds(5)) {
         QThread::msleep(10);
     }
     {
@@ -199,7 +191,7 @@ int main(int argc, char** argv) {
     rigctld.start("rigctld", {"-m", "1", "-C", "static_data=1", "-T", "127.0.0.1", "-t",
                               QString::number(port)});
     const Clock::time_point started = Clock::now();
-    while (!Accepts(port)) {
+    while (!LoopbackAccepts(port)) {
         if (Clock::now() - started > std::chrono::seconds(5)) {
             std::fprintf(stderr, "rigctld did not start\n");
             return 1;

@@ -9,7 +9,6 @@
 #include "fakes/ModalBoxWatcher.h"
 
 #include <QCoreApplication>
-#include <QTcpSocket>
 #include <gtest/gtest.h>
 
 namespace skedula {
@@ -17,12 +16,6 @@ namespace {
 
 using e2e::RigctldProcess;
 using fakes::ModalBoxWatcher;
-
-bool Listening(std::uint16_t port) {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    return socket.waitForConnected(500);
-}
 
 void Click(QPushButton* button) {
     button->click();
@@ -72,7 +65,7 @@ TEST(RadioChain, StartRunsRigctldForTheChosenRadioAndEndsTheOneOfTheOldChoice) {
         Click(form.StartBtn);
         ASSERT_EQ(form.StatusLabel->text(), "connected");
         Click(form.StopBtn);
-        ASSERT_TRUE(Listening(port));
+        ASSERT_TRUE(LoopbackAccepts(port));
 
         program.radioSetup().Accept(RadioBehind(far, port));
         StartAndTune(program);
@@ -87,7 +80,7 @@ TEST(RadioChain, StartRunsRigctldForTheChosenRadioAndEndsTheOneOfTheOldChoice) {
         form.close();
     }
     // The rigctld that Skedula started ends with it; the radio goes on.
-    EXPECT_TRUE(test::WaitUntil([&] { return !Listening(port); }));
+    EXPECT_TRUE(test::WaitUntil([&] { return !LoopbackAccepts(port); }));
     EXPECT_TRUE(far.running());
     EXPECT_TRUE(boxes.boxes().empty());
 }
@@ -106,7 +99,7 @@ TEST(RadioChain, ARigctldThatAlreadyAnswersIsUsedAsItIs) {
         program.mainWindow().close();
     }
     EXPECT_TRUE(near.running());
-    EXPECT_TRUE(Listening(near.port()));
+    EXPECT_TRUE(LoopbackAccepts(near.port()));
 }
 
 TEST(RadioChain, ARigctldInTheNetworkIsReachedAndNothingIsStarted) {

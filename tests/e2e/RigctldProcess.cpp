@@ -15,10 +15,12 @@ RigctldProcess::RigctldProcess() : port_(FreeLoopbackPort()) {
     QElapsedTimer waited;
     waited.start();
     while (running() && waited.elapsed() < 5000) {
-        QTcpSocket probe;
-        probe.connectToHost("127.0.0.1", port_);
-        if (probe.waitForConnected(200))
+        if (LoopbackAccepts(port_)) {
+            // rigctld (Hamlib 4.5) now and then resets a connection that arrives while it is
+            // still ending the one before: let it end the probe's first.
+            QThread::msleep(50);
             return;
+        }
         QThread::msleep(20);
     }
 }

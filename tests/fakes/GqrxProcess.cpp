@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTcpSocket>
 #include <QThread>
 
 #include <sys/prctl.h>
@@ -33,14 +32,6 @@ constexpr double NoiseDeviation = 0.001;
 int MillisecondsUntil(Clock::time_point deadline) {
     return static_cast<int>(std::max<long long>(
         0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count()));
-}
-
-bool Accepts(std::uint16_t port) {
-    QTcpSocket probe;
-    probe.connectToHost(QStringLiteral("127.0.0.1"), port);
-    const bool connected = probe.waitForConnected(200);
-    probe.abort();
-    return connected;
 }
 
 void Prepare(QProcess& process, const QProcessEnvironment& environment, const QString& log) {
@@ -200,7 +191,7 @@ bool GqrxProcess::StartGqrx(Clock::time_point deadline) {
         Fail("gqrx did not start (is the package gqrx-sdr installed?)", {});
         return false;
     }
-    while (!Accepts(port_)) {
+    while (!LoopbackAccepts(port_)) {
         if (gqrx_->state() != QProcess::Running || Clock::now() >= deadline) {
             Fail("gqrx did not open its remote control", Path("gqrx.log"));
             return false;

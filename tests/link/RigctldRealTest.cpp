@@ -10,16 +10,17 @@
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
-#include <QTcpSocket>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace std::chrono_literals;
 using skedula::AdvisedItem;
+using skedula::LoopbackAccepts;
 using skedula::ReceiverLink;
 using skedula::RigctldConversation;
 using skedula::RigctldEndpoint;
@@ -27,14 +28,6 @@ using skedula::test::WaitUntil;
 using Lines = std::vector<std::string>;
 
 namespace {
-
-bool Accepts(std::uint16_t port) {
-    QTcpSocket probe;
-    probe.connectToHost(QStringLiteral("127.0.0.1"), port);
-    const bool connected = probe.waitForConnected(500);
-    probe.abort();
-    return connected;
-}
 
 // "-m 1": the dummy rig; "static_data=1": an S-meter that stays at -12 dB, S7.
 QStringList DummyRigArguments(std::uint16_t port) {
@@ -97,7 +90,10 @@ protected:
         rigctld.setProcessChannelMode(QProcess::ForwardedChannels);
         rigctld.start("rigctld", DummyRigArguments(port));
         ASSERT_TRUE(rigctld.waitForStarted(5000)) << "rigctld (Hamlib) must be installed";
-        ASSERT_TRUE(WaitUntil([&] { return Accepts(port); }, 5s));
+        ASSERT_TRUE(WaitUntil([&] { return LoopbackAccepts(port); }, 5s));
+        // rigctld (Hamlib 4.5) now and then resets a connection that arrives while it is still
+        // ending the one before: let it end the probe's first.
+        std::this_thread::sleep_for(50ms);
         // The port answers, and it is our rigctld that answers: it did not fail to bind.
         ASSERT_EQ(rigctld.state(), QProcess::Running);
     }
@@ -148,7 +144,7 @@ TEST_F(RealRigctld, KilledServerGivesOneClose) {
 }
 
 TEST_F(RealRigctld, StartedServerListensOnLoopbackOnlyAndEndsWithTheConversation) {
-    ASSERT_FALSE(Accepts(port));
+    ASSERT_FALSE(LoopbackAccepts(port));
     auto station = std::make_unique<Station>(port);
     station->link.SetServiceApplication({"rigctld", "-m", "1", "-C", "static_data=1", "-T",
                                          "127.0.0.1", "-t", std::to_string(port)});
@@ -163,7 +159,7 @@ TEST_F(RealRigctld, StartedServerListensOnLoopbackOnlyAndEndsWithTheConversation
     EXPECT_EQ(station->opens, 2);
 
     station.reset();
-    EXPECT_FALSE(Accepts(port));
+    EXPECT_FALSE(LoopbackAccepts(port));
 }
 
 TEST_F(RealRigctld, DefaultServerCommandIsRigctldOnLoopback) {

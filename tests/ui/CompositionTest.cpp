@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -16,12 +15,6 @@ namespace skedula {
 namespace {
 
 using fakes::ModalBoxWatcher;
-
-bool Listening(std::uint16_t port) {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    return socket.waitForConnected(1000);
-}
 
 // A rigctld on another computer, as far as Skedula knows: it starts nothing for it.
 LinkSettings Unreachable() {
@@ -85,12 +78,12 @@ TEST(Composition, WorksWithRigctldAndClosesTheLinkOnTheWayOut) {
 
     Click(form.StartBtn); // the server we started still runs
     EXPECT_EQ(form.StatusLabel->text(), "connected");
-    EXPECT_TRUE(Listening(settings.radio->port));
+    EXPECT_TRUE(LoopbackAccepts(settings.radio->port));
 
     form.close();
     program.reset(); // FormDestroy closes the open link; the server we started ends
     EXPECT_TRUE(watcher.boxes().empty());
-    EXPECT_TRUE(test::WaitUntil([&] { return !Listening(settings.radio->port); }));
+    EXPECT_TRUE(test::WaitUntil([&] { return !LoopbackAccepts(settings.radio->port); }));
 }
 
 TEST(Composition, TheProgramEndsWithExitCodeZeroWhenTheWindowCloses) {
