@@ -23,7 +23,8 @@ Composition::Composition(LinkSettings settings)
                }),
       watch_(std::make_unique<WatchOptions>(reports_)), window_(std::make_unique<TSkedulaForm>()) {
     engine_ = std::make_unique<WatchEngine>(
-        WatchEngine::Ports{clock_, timer_, receiver_, player_, *window_, *window_, &reports_});
+        WatchEngine::Ports{clock_, timer_, receiver_, player_, *window_, *window_});
+    engine_->Listen(reports_);
     ConnectLinkEvents();
     window_->attach(*engine_, receiver_);
     timer_.onTick = [this] { engine_->TimerTimer(); };

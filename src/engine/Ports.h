@@ -1,8 +1,9 @@
 // The engine's small ports to the world outside it: the clock, the step timer, the receiver
-// link, the alarm player, the log, the window and the keeper of reports. The application
-// connects the real ones; the tests connect fakes.
+// link, the alarm player, the log and the window. The application connects the real ones; the
+// tests connect fakes. Who listens to the watch's moments is in WatchListener.h.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace skedula {
@@ -13,6 +14,9 @@ public:
     virtual ~Clock() = default;
     virtual std::string minuteText() const = 0; // "hh:nn"
     virtual std::string timeText() const = 0;   // "hh:nn:ss"
+    // The date and time with its offset from UTC, "2026-12-07T14:30:10+01:00", for the records
+    // that outlive the window.
+    virtual std::string isoTimeText() const = 0;
 };
 
 // The step timer that drives the watch. Interval 0 is off. Tag holds the step counter.
@@ -38,6 +42,8 @@ public:
     virtual std::string frequencyText() const = 0;
     virtual std::string modeText() const = 0;
     virtual std::string sMeterText() const = 0;
+    // The level in dB relative to S9 behind the current S-meter text, where the radio gives one.
+    virtual std::optional<double> sMeterLevelDb() const { return std::nullopt; }
 };
 
 // The alarm player, called in the order Close, setFileName, Open, Play.
@@ -55,27 +61,6 @@ class LogPort {
 public:
     virtual ~LogPort() = default;
     virtual void appendLine(const std::string& line) = 0;
-};
-
-// One alarm report as the evaluation wrote it into the log: the frequency and mode texts of
-// its third line, the three samples and the threshold, and the queue entry's alarm cell.
-struct AlarmReport {
-    std::string frequency;
-    std::string mode;
-    int sample1 = 0;
-    int sample2 = 0;
-    int sample3 = 0;
-    int threshold = 0;
-    std::string alarmFile;
-};
-
-// Keeps every report beyond the window's log, which is gone when the program ends. Called
-// once per report, before the alarm is opened; it reports its own failures and never throws,
-// so that a report that cannot be kept still sounds its alarm.
-class ReportPort {
-public:
-    virtual ~ReportPort() = default;
-    virtual void keepReport(const AlarmReport& report) = 0;
 };
 
 // What the engine shows in the window besides the grid cells.

@@ -2,6 +2,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <langinfo.h>
 #include <locale.h>
@@ -67,6 +68,20 @@ std::string LocaleTimeSeparator() {
     return separator;
 }
 
+std::string LocalIsoTime(std::time_t when) {
+    // localtime_r need not look at TZ again; tzset makes it.
+    ::tzset();
+    std::tm local{};
+    ::localtime_r(&when, &local);
+    char text[40];
+    const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+    const long offsetMinutes = local.tm_gmtoff / 60;
+    const long magnitude = std::labs(offsetMinutes);
+    std::snprintf(text + length, sizeof text - length, "%c%02ld:%02ld",
+                  offsetMinutes < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
+    return text;
+}
+
 SystemClock::SystemClock() : separator_(LocaleTimeSeparator()) {}
 
 std::string SystemClock::format(bool withSeconds) const {
@@ -88,6 +103,9 @@ std::string SystemClock::minuteText() const {
 }
 std::string SystemClock::timeText() const {
     return format(true);
+}
+std::string SystemClock::isoTimeText() const {
+    return LocalIsoTime(std::time(nullptr));
 }
 
 } // namespace skedula

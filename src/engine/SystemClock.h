@@ -3,6 +3,7 @@
 
 #include "engine/Ports.h"
 
+#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,10 @@ std::string TimeSeparatorFromFormat(std::string_view format);
 // The separator of the locale that LC_TIME / LC_ALL / LANG name in the environment.
 std::string LocaleTimeSeparator();
 
+// The local date and time with its offset from UTC, "2026-12-07T14:30:10+01:00". The time zone
+// is read afresh each time, so that a watch running for weeks follows a change of it.
+std::string LocalIsoTime(std::time_t when);
+
 class SystemClock : public Clock {
 public:
     SystemClock();
@@ -22,6 +27,7 @@ public:
 
     std::string minuteText() const override;
     std::string timeText() const override;
+    std::string isoTimeText() const override;
 
 private:
     std::string format(bool withSeconds) const;

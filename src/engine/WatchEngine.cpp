@@ -1,5 +1,6 @@
 #include "engine/WatchEngine.h"
 
+#include "engine/Error.h"
 #include "engine/SUnit.h"
 #include "engine/TimePattern.h"
 
@@ -59,6 +60,8 @@ void WatchEngine::StopBtnClick() {
     ports_.link.CloseConversation();
     QueuePos = QueueCount;
     ports_.timer.Tag = -1;
+    if (const std::exception_ptr error = Announce([](WatchListener& l) { l.WatchStopped(); }))
+        std::rethrow_exception(error);
 }
 
 void WatchEngine::setListEditing(bool editable) {
@@ -82,10 +85,10 @@ void WatchEngine::TimerTimer() {
         tuneCurrentEntry();
         break;
     case kFirstSampleStep:
-        Sample1 = ReadSMeter();
+        TakeSample(Sample1, 0);
         break;
     case kSecondSampleStep:
-        Sample2 = ReadSMeter();
+        TakeSample(Sample2, 1);
         break;
     case kLastStep:
         finishEntry();
@@ -97,8 +100,12 @@ void WatchEngine::TimerTimer() {
 
 void WatchEngine::tuneCurrentEntry() {
     const int row = QueuePos + 1;
-    ports_.link.SendCommand("freq " + SchlangeSG.cell(0, row));
-    ports_.link.SendCommand("mode " + SchlangeSG.cell(1, row));
+    const TunedEntry tuned{SchlangeSG.cell(0, row), SchlangeSG.cell(1, row)};
+    ports_.link.SendCommand("freq " + tuned.frequency);
+    ports_.link.SendCommand("mode " + tuned.mode);
+    Readings = {};
+    if (const std::exception_ptr error = Announce([&](WatchListener& l) { l.EntryTuned(tuned); }))
+        std::rethrow_exception(error);
 }
 
 void WatchEngine::finishEntry() {
@@ -111,8 +118,31 @@ void WatchEngine::finishEntry() {
             ++engine.QueuePos;
         }
     } endEntry{*this};
-    Sample3 = ReadSMeter();
-    EvaluateEntry();
+    std::exception_ptr sampleError;
+    try {
+        TakeSample(Sample3, 2);
+    } catch (const Error&) {
+        sampleError = std::current_exception();
+    }
+    if (!sampleError) {
+        EvaluateEntry();
+        return;
+    }
+    // Without a third reading nothing is reported; the listeners still hear of the
+    // measurement, and the sample's error is the one told.
+    try {
+        EvaluateEntry();
+    } catch (const Error&) {
+    }
+    std::rethrow_exception(sampleError);
+}
+
+void WatchEngine::TakeSample(std::int32_t& sample, std::size_t index) {
+    Readings[index].reset();
+    const std::string text = ports_.link.sMeterText();
+    sample = SUnitValue(text);
+    if (!text.empty())
+        Readings[index] = Sample{sample, ports_.link.sMeterLevelDb()};
 }
 
 bool WatchEngine::MinuteCheck() {
@@ -155,32 +185,79 @@ int WatchEngine::ReadSMeter() const {
 
 void WatchEngine::EvaluateEntry() {
     const int row = QueuePos + 1;
-    const int threshold = SUnitValue(SchlangeSG.cell(2, row));
-    if (Sample1 < threshold || Sample2 < threshold || Sample3 < threshold)
-        return;
+    std::optional<int> threshold;
+    std::exception_ptr thresholdError;
+    try {
+        threshold = SUnitValue(SchlangeSG.cell(2, row));
+    } catch (const Error&) {
+        thresholdError = std::current_exception();
+    }
+    const std::array<int, 3> samples = {Sample1, Sample2, Sample3};
+    bool reported = threshold.has_value();
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        reported = reported && Readings[i].has_value() && samples[i] >= *threshold;
 
-    const std::string frequency = ports_.link.frequencyText();
-    const std::string mode = ports_.link.modeText();
-    LogPort& log = ports_.log;
-    log.appendLine({});
-    log.appendLine(ports_.clock.timeText());
-    log.appendLine(frequency + " " + mode);
-    log.appendLine(SampleLine(Sample1, threshold));
-    log.appendLine(SampleLine(Sample2, threshold));
-    log.appendLine(SampleLine(Sample3, threshold));
+    Measurement measurement = Measured(threshold, reported);
+    if (reported) {
+        measurement.reportLines = {{},
+                                   ports_.clock.timeText(),
+                                   measurement.radioFrequency + " " + measurement.radioMode,
+                                   SampleLine(Sample1, *threshold),
+                                   SampleLine(Sample2, *threshold),
+                                   SampleLine(Sample3, *threshold)};
+        for (const std::string& line : measurement.reportLines)
+            ports_.log.appendLine(line);
+    }
+    // The listeners hear of it before the alarm opens: a missing alarm file must not cost the
+    // report's records.
+    std::exception_ptr listenerError = Announce([&](WatchListener& l) {
+        if (measurement.reported && !measurement.recording)
+            measurement.recording = l.RecordingFor(measurement);
+    });
+    if (const std::exception_ptr error =
+            Announce([&](WatchListener& l) { l.EntryMeasured(measurement); }))
+        listenerError = listenerError ? listenerError : error;
+    if (thresholdError)
+        std::rethrow_exception(thresholdError);
 
-    const std::string alarmFile = SchlangeSG.cell(3, row);
-    // Kept before the alarm opens: a missing alarm file must not cost the report.
-    if (ports_.reports != nullptr)
-        ports_.reports->keepReport(
-            {frequency, mode, Sample1, Sample2, Sample3, threshold, alarmFile});
-    if (alarmFile.empty())
-        return;
-    AlarmPort& alarm = ports_.alarm;
-    alarm.Close();
-    alarm.setFileName(alarmFile);
-    alarm.Open();
-    alarm.Play();
+    if (reported && !measurement.alarm.empty()) {
+        AlarmPort& alarm = ports_.alarm;
+        alarm.Close();
+        alarm.setFileName(measurement.alarm);
+        alarm.Open();
+        alarm.Play();
+    }
+    if (listenerError)
+        std::rethrow_exception(listenerError);
+}
+
+Measurement WatchEngine::Measured(std::optional<int> threshold, bool reported) const {
+    const int row = QueuePos + 1;
+    Measurement measurement;
+    measurement.time = ports_.clock.isoTimeText();
+    measurement.frequency = SchlangeSG.cell(0, row);
+    measurement.mode = SchlangeSG.cell(1, row);
+    measurement.alarm = SchlangeSG.cell(3, row);
+    measurement.threshold = threshold;
+    measurement.radioFrequency = ports_.link.frequencyText();
+    measurement.radioMode = ports_.link.modeText();
+    measurement.samples = Readings;
+    measurement.reported = reported;
+    return measurement;
+}
+
+template <typename Call> std::exception_ptr WatchEngine::Announce(Call call) {
+    std::exception_ptr first;
+    // Indexes: a listener may attach another while it is told.
+    for (std::size_t i = 0; i < listeners_.size(); ++i) {
+        try {
+            call(*listeners_[i]);
+        } catch (...) {
+            if (!first)
+                first = std::current_exception();
+        }
+    }
+    return first;
 }
 
 } // namespace skedula

@@ -5,10 +5,14 @@
 
 #include "engine/CellGrid.h"
 #include "engine/Ports.h"
+#include "engine/WatchListener.h"
 
+#include <array>
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace skedula {
 
@@ -26,10 +30,12 @@ public:
         AlarmPort& alarm;
         LogPort& log;
         WatchView& view;
-        ReportPort* reports = nullptr; // none: the reports stay in the log only
     };
 
     explicit WatchEngine(Ports ports);
+
+    // Told of every tuning, measurement and Stop from now on, after the listeners before it.
+    void Listen(WatchListener& listener) { listeners_.push_back(&listener); }
 
     CellGrid ListeSG{5, kListRows};
     CellGrid SchlangeSG{4, 2};
@@ -39,6 +45,11 @@ public:
     std::int32_t Sample1 = 0;
     std::int32_t Sample2 = 0;
     std::int32_t Sample3 = 0;
+    // The samples of the entry under way as they were read; nothing for a sample without a
+    // reading (an empty S-meter text: no link, or the radio did not answer; or one that is not
+    // readable). An entry with a sample that was no reading is never reported: a report says
+    // that a signal was measured.
+    std::array<std::optional<Sample>, 3> Readings;
 
     // The step counter lives in the step timer's Tag: -1 idle, 0 to 20 within an entry.
     int stepCounter() const { return ports_.timer.Tag; }
@@ -57,12 +68,21 @@ public:
     void BuildQueue();
     void SelectQueueRow(int row);
     int ReadSMeter() const;
+    // Reports the entry when every sample is a reading at or above the threshold, and tells the
+    // listeners of the measurement either way. Throws the conversion error of a threshold cell
+    // that is not readable, after the listeners heard of the measurement.
     void EvaluateEntry();
 
 private:
     void setListEditing(bool editable);
     void tuneCurrentEntry();
     void finishEntry();
+    // Reads the S-meter into the sample and its reading; a conversion error leaves the sample's
+    // value and no reading, and is thrown on.
+    void TakeSample(std::int32_t& sample, std::size_t index);
+    Measurement Measured(std::optional<int> threshold, bool reported) const;
+    // Every listener hears it, also when one of them throws; the first error is returned.
+    template <typename Call> std::exception_ptr Announce(Call call);
 
     Ports ports_;
     std::string zeitLabel_;
@@ -70,6 +90,7 @@ private:
     // after the first Start builds a queue also in the minute 00:00.
     std::optional<std::string> builtFor_;
     bool listEditing_ = true;
+    std::vector<WatchListener*> listeners_;
 };
 
 } // namespace skedula

@@ -2,24 +2,7 @@
 
 #include "engine/Utf8.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace skedula {
-
-std::string LocalIsoTime(std::time_t when) {
-    // localtime_r need not look at TZ again; tzset makes it.
-    ::tzset();
-    std::tm local{};
-    ::localtime_r(&when, &local);
-    char text[40];
-    const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    const long offsetMinutes = local.tm_gmtoff / 60;
-    const long magnitude = std::labs(offsetMinutes);
-    std::snprintf(text + length, sizeof text - length, "%c%02ld:%02ld",
-                  offsetMinutes < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
-    return text;
-}
 
 std::string CsvField(std::string_view bytes) {
     std::string text = Utf8OrWindows1252(bytes);
@@ -34,11 +17,13 @@ std::string CsvField(std::string_view bytes) {
     return quoted + "\"";
 }
 
-std::string FormatReportLine(const AlarmReport& report, std::time_t when) {
-    return LocalIsoTime(when) + ";" + CsvField(report.frequency) + ";" + CsvField(report.mode) +
-           ";" + std::to_string(report.sample1) + ";" + std::to_string(report.sample2) + ";" +
-           std::to_string(report.sample3) + ";" + std::to_string(report.threshold) + ";" +
-           CsvField(report.alarmFile) + "\r\n";
+std::string FormatReportLine(const Measurement& measurement) {
+    std::string line = measurement.time + ";" + CsvField(measurement.radioFrequency) + ";" +
+                       CsvField(measurement.radioMode);
+    for (const std::optional<Sample>& sample : measurement.samples)
+        line += ";" + (sample ? std::to_string(sample->sUnit) : std::string());
+    return line + ";" + (measurement.threshold ? std::to_string(*measurement.threshold) : "") +
+           ";" + CsvField(measurement.alarm) + "\r\n";
 }
 
 } // namespace skedula

@@ -6,8 +6,8 @@
 
 namespace skedula {
 
-ReportWriter::ReportWriter(std::string path, ErrorSink onError, TimeSource now)
-    : path_(std::move(path)), onError_(std::move(onError)), now_(std::move(now)) {}
+ReportWriter::ReportWriter(std::string path, ErrorSink onError)
+    : path_(std::move(path)), onError_(std::move(onError)) {}
 
 void ReportWriter::setEnabled(bool enabled) {
     // Switched on again, a failure that persists deserves to be told again.
@@ -16,13 +16,13 @@ void ReportWriter::setEnabled(bool enabled) {
     enabled_ = enabled;
 }
 
-void ReportWriter::keepReport(const AlarmReport& report) {
-    if (!enabled_)
+void ReportWriter::EntryMeasured(const Measurement& measurement) {
+    if (!enabled_ || !measurement.reported)
         return;
     // Caught here rather than at the catch points: a failed report file must not stop the
     // alarm that follows, nor open a box for every report of a night.
     try {
-        AppendToReportFile(path_, FormatReportLine(report, now_()));
+        AppendToReportFile(path_, FormatReportLine(measurement));
         failing_ = false;
     } catch (const Error& e) {
         if (failing_)

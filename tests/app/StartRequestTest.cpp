@@ -1,6 +1,7 @@
 // What the command line asks of the program once its window is shown: the list loaded as
 // "Laden ..." loads it, Start pressed without a click, and every report kept in the file.
 #include "app/Composition.h"
+#include "fakes/EngineFakes.h"
 #include "fakes/EnvScope.h"
 #include "fakes/EventLoop.h"
 #include "fakes/FakeRigctldServer.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -117,9 +119,9 @@ TEST(StartRequest, AReportFileThatCannotBeWrittenIsToldOnceWithItsName) {
     Composition program(Reaching(FreeLoopbackPort()));
     program.showMainWindow();
 
-    const AlarmReport report{"7100000", "AM", 7, 7, 7, 5, ""};
-    program.reportWriter().keepReport(report);
-    program.reportWriter().keepReport(report);
+    const Measurement report = fakes::ReportedMeasurement();
+    program.reportWriter().EntryMeasured(report);
+    program.reportWriter().EntryMeasured(report);
     EXPECT_TRUE(boxes.boxes().empty());
     ASSERT_TRUE(test::WaitUntil([&] { return !boxes.boxes().empty(); }));
     test::RunPendingEvents();

@@ -20,10 +20,12 @@ TEST(KeepReport, EachLoggedReportIsKeptWithTheRadiosTextsBeforeTheAlarmOpens) {
     rig.runTicks(42);
 
     EXPECT_EQ(rig.reported, std::vector<std::string>{"Datei nicht gefunden"});
-    ASSERT_EQ(rig.reports.reports.size(), 1u); // entry 2, S7 against S8, is not reported
-    const AlarmReport& kept = rig.reports.reports[0];
-    EXPECT_EQ(kept.frequency + "|" + kept.mode + "|" + kept.alarmFile, "7100010|AMS|missing.wav");
-    EXPECT_EQ((std::vector{kept.sample1, kept.sample2, kept.sample3, kept.threshold}),
+    ASSERT_EQ(rig.listener.reported().size(), 1u); // entry 2, S7 against S8, is not reported
+    const Measurement kept = rig.listener.reported()[0];
+    EXPECT_EQ(kept.radioFrequency + "|" + kept.radioMode + "|" + kept.alarm,
+              "7100010|AMS|missing.wav");
+    EXPECT_EQ((std::vector{kept.samples[0]->sUnit, kept.samples[1]->sUnit, kept.samples[2]->sUnit,
+                           *kept.threshold}),
               (std::vector{7, 7, 7, 5}));
 }
 

@@ -75,11 +75,12 @@ TEST(Sequencer, TuningSendsTheCellsUnchangedFrequencyFirst) {
                                          {42, "[freq abc][mode XYZ]"}}));
 }
 
+// An empty text is no reading at all (see the listener's tests); a short one reads S0.
 TEST(Sequencer, ShortSMeterTextsReadAsZeroAndOnlyTheSecondCharacterCounts) {
     EngineRig rig;
     rig.entry(1, "14:30", "1", "AM", "S");
     rig.startBefore(14, 30);
-    const std::map<int, std::string> readings = {{10, ""}, {15, "S"}, {20, "S9+20dB"}};
+    const std::map<int, std::string> readings = {{10, "x"}, {15, "S"}, {20, "S9+20dB"}};
     rig.runTicks(21, [&](int tick) {
         if (readings.contains(tick))
             rig.link.sMeter = readings.at(tick);
@@ -139,6 +140,7 @@ TEST(Sequencer, EntryAbandonedForAnEmptyMinuteDoesNotRunIntoALaterQueue) {
         rig.entry(row, "14:30", std::to_string(row), "AM", "S0");
     rig.entry(7, "14:32", "7", "AM", "S0");
     rig.link.followTuning = true;
+    rig.link.sMeter = "S0";
     rig.startBefore(14, 30);
 
     Effects effects = rig.runTicks(261);

@@ -3,8 +3,10 @@
 
 #include "engine/Error.h"
 #include "engine/Ports.h"
+#include "engine/WatchListener.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,9 @@ public:
 
     std::string minuteText() const override { return two(hour) + separator + two(minute); }
     std::string timeText() const override { return minuteText() + separator + two(second); }
+    std::string isoTimeText() const override {
+        return "2026-12-07T" + two(hour) + ":" + two(minute) + ":" + two(second) + "+01:00";
+    }
 
     void set(int h, int m, int s = 0, int ms = 0) {
         hour = h;
@@ -64,6 +69,7 @@ public:
     std::vector<std::string> calls;    // every operation, in order
     std::vector<std::string> commands; // the texts handed to SendCommand
     std::string frequency, mode, sMeter;
+    std::optional<double> sMeterLevel; // the level behind the S-meter text
     bool open = false;
     // When set, the frequency and mode texts follow the last "freq " and "mode " commands, as
     // a receiver that obeys every command reports them.
@@ -101,6 +107,7 @@ public:
         const auto it = sMeterAt.find(frequency);
         return it == sMeterAt.end() ? sMeter : it->second;
     }
+    std::optional<double> sMeterLevelDb() const override { return sMeterLevel; }
 };
 
 class FakeAlarm : public AlarmPort {
@@ -128,10 +135,38 @@ public:
     void appendLine(const std::string& line) override { lines.push_back(line); }
 };
 
-class FakeReports : public ReportPort {
+// A reported measurement as the report file writes it: "7100000 AM", S7 S7 S7 against S5.
+inline Measurement ReportedMeasurement(std::string time = "2026-12-07T14:30:10+01:00") {
+    Measurement m;
+    m.time = std::move(time);
+    m.frequency = m.radioFrequency = "7100000";
+    m.mode = m.radioMode = "AM";
+    m.threshold = 5;
+    m.samples = {Sample{7, -12.0}, Sample{7, -12.0}, Sample{7, -12.0}};
+    m.reported = true;
+    m.reportLines = {"", "14:30:10", "7100000 AM", "S7 >= S5", "S7 >= S5", "S7 >= S5"};
+    return m;
+}
+
+// Hears the watch's moments: what was tuned and measured, and the Stops.
+class FakeListener : public WatchListener {
 public:
-    std::vector<AlarmReport> reports;
-    void keepReport(const AlarmReport& report) override { reports.push_back(report); }
+    std::vector<TunedEntry> tuned;
+    std::vector<Measurement> measured;
+    int stops = 0;
+    std::optional<std::string> recording; // named for every reported measurement
+
+    void EntryTuned(const TunedEntry& entry) override { tuned.push_back(entry); }
+    std::optional<std::string> RecordingFor(const Measurement&) override { return recording; }
+    void EntryMeasured(const Measurement& measurement) override { measured.push_back(measurement); }
+    void WatchStopped() override { ++stops; }
+    std::vector<Measurement> reported() const {
+        std::vector<Measurement> kept;
+        for (const Measurement& m : measured)
+            if (m.reported)
+                kept.push_back(m);
+        return kept;
+    }
 };
 
 class FakeView : public WatchView {

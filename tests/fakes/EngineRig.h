@@ -18,13 +18,15 @@ struct EngineRig {
     FakeAlarm alarm;
     FakeLog log;
     FakeView view;
-    FakeReports reports;
-    ReportPort* keeper = &reports; // where the engine hands its reports
-    WatchEngine engine{{clock, timer, link, alarm, log, view, keeper}};
+    FakeListener listener;
+    WatchEngine engine{{clock, timer, link, alarm, log, view}};
 
-    EngineRig() { engine.FormCreate(); }
-    // With a real keeper of reports in place of the fake.
-    explicit EngineRig(ReportPort& realKeeper) : keeper(&realKeeper) { engine.FormCreate(); }
+    EngineRig() {
+        engine.Listen(listener);
+        engine.FormCreate();
+    }
+    // With a real listener after the fake.
+    explicit EngineRig(WatchListener& real) : EngineRig() { engine.Listen(real); }
 
     void entry(int row, const std::string& pattern, const std::string& frequency = "7100000",
                const std::string& mode = "AM", const std::string& threshold = "S5",

@@ -2,6 +2,7 @@
 
 #include "TestFiles.h"
 #include "engine/Error.h"
+#include "engine/SystemClock.h"
 #include "fakes/ChildProcess.h"
 #include "fakes/EngineRig.h"
 #include "fakes/EnvScope.h"
@@ -57,12 +58,18 @@ TEST(ReportLine, TimeWithTheOffsetOfTheMomentAndFieldsQuotedAsTheWindowShowsThem
         EXPECT_EQ(LocalIsoTime(c.when), c.text) << c.zone;
     }
 
-    ZoneScope zone("UTC0");
-    EXPECT_EQ(FormatReportLine({"7100000", "AM", 7, 6, 9, 5, "/tmp/Hörer 1.wav"}, 0),
+    Measurement m = fakes::ReportedMeasurement("1970-01-01T00:00:00+00:00");
+    m.samples = {Sample{7, {}}, Sample{6, {}}, Sample{9, {}}};
+    m.alarm = "/tmp/Hörer 1.wav";
+    EXPECT_EQ(FormatReportLine(m),
               "1970-01-01T00:00:00+00:00;7100000;AM;7;6;9;5;/tmp/Hörer 1.wav\r\n");
-    EXPECT_EQ(
-        FormatReportLine({"a;b", "sagt \"hi\"", 0, 0, 0, 0, "zwei\r\nZeilen"}, 0),
-        "1970-01-01T00:00:00+00:00;\"a;b\";\"sagt \"\"hi\"\"\";0;0;0;0;\"zwei\r\nZeilen\"\r\n");
+    m.radioFrequency = "a;b";
+    m.radioMode = "sagt \"hi\"";
+    m.samples = {Sample{0, {}}, Sample{0, {}}, Sample{0, {}}};
+    m.threshold = 0;
+    m.alarm = "zwei\r\nZeilen";
+    EXPECT_EQ(FormatReportLine(m), "1970-01-01T00:00:00+00:00;\"a;b\";\"sagt \"\"hi\"\"\";0;0;0;0;"
+                                   "\"zwei\r\nZeilen\"\r\n");
     EXPECT_EQ(CsvField("H\xF6rer\x80;.wav"), "\"H\xC3\xB6rer\xE2\x82\xAC;.wav\""); // Windows-1252
 }
 
@@ -101,11 +108,9 @@ TEST(ReportFile, AFullDiskLeavesNoCutLine) {
 // the first report after room was made is in the file.
 TEST(ReportWriter, AFullDiskGivesOneBoxAndTheWatchGoesOn) {
     const auto child = test::RunOnScratchMount(64 * 1024, [](const std::string& dir) {
-        ZoneScope zone("UTC0");
         std::vector<std::string> boxes;
-        ReportWriter writer(
-            dir + "/Skedula/berichte.csv", [&](const std::string& m) { boxes.push_back(m); },
-            [] { return k20261207At133010Utc; });
+        ReportWriter writer(dir + "/Skedula/berichte.csv",
+                            [&](const std::string& m) { boxes.push_back(m); });
         fakes::EngineRig rig(writer);
         for (int row = 1; row <= 3; ++row)
             rig.entry(row, "14:30", std::to_string(row), "AM", "S5", "alarm.wav");
@@ -131,7 +136,7 @@ TEST(ReportWriter, AFullDiskGivesOneBoxAndTheWatchGoesOn) {
         GTEST_SKIP() << child.report;
     ASSERT_FALSE(child.crashed) << child.report;
     EXPECT_EQ(child.report, "/Skedula/berichte.csv: Zu wenig Speicherplatz | PPP 18 | " + kHeader +
-                                "2026-12-07T13:30:10+00:00;3;AM;7;7;7;5;alarm.wav\r\n");
+                                "2026-12-07T14:30:31+01:00;3;AM;7;7;7;5;alarm.wav\r\n");
 }
 
 // One box per failure however many reports it costs, a new one only after a report was
@@ -142,7 +147,7 @@ TEST(ReportWriter, ToldOncePerFailureAndTriesAgainWithEveryReport) {
     std::vector<std::string> boxes;
     ReportWriter writer(blocker + "/berichte.csv",
                         [&](const std::string& message) { boxes.push_back(message); });
-    const AlarmReport report{"7100000", "AM", 7, 7, 7, 5, ""};
+    const Measurement report = fakes::ReportedMeasurement();
     const auto block = [&](bool blocked) {
         std::filesystem::remove_all(blocker);
         if (blocked)
@@ -150,19 +155,19 @@ TEST(ReportWriter, ToldOncePerFailureAndTriesAgainWithEveryReport) {
     };
 
     block(true);
-    writer.keepReport(report);
-    writer.keepReport(report);
+    writer.EntryMeasured(report);
+    writer.EntryMeasured(report);
     EXPECT_EQ(boxes, std::vector<std::string>{blocker + "/berichte.csv: Ungültiger Dateiname"});
     block(false);
-    writer.keepReport(report);
+    writer.EntryMeasured(report);
     EXPECT_EQ(ReadFile(blocker + "/berichte.csv").substr(0, kHeader.size()), kHeader);
     block(true);
-    writer.keepReport(report);
+    writer.EntryMeasured(report);
     EXPECT_EQ(boxes.size(), 2u);
 
     block(false);
     writer.setEnabled(false);
-    writer.keepReport(report);
+    writer.EntryMeasured(report);
     EXPECT_FALSE(std::filesystem::exists(blocker));
 }
 

@@ -3,6 +3,7 @@
 #include "FileDialogAnswer.h"
 #include "app/Composition.h"
 #include "app/WatchSettings.h"
+#include "fakes/EngineFakes.h"
 #include "fakes/EventLoop.h"
 #include "fakes/FreePort.h"
 #include "fakes/ModalBoxWatcher.h"
@@ -12,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -167,20 +169,20 @@ TEST_F(WatchOptionsTest, TheLastListIsTheOneLastLoadedOrSavedAndIsWrittenOnlyWhe
 }
 
 TEST_F(WatchOptionsTest, WithReportsInTheFileSwitchedOffNothingIsWrittenAndItStaysOff) {
-    const AlarmReport report{"7100000", "AM", 7, 7, 7, 5, ""};
+    const Measurement report = fakes::ReportedMeasurement();
     {
         Composition program(Unreachable());
         TSkedulaForm& form = program.mainWindow();
         EXPECT_TRUE(form.BerichteinDateischreiben1->isChecked());
         Choose(form.BerichteinDateischreiben1);
         EXPECT_FALSE(form.BerichteinDateischreiben1->isChecked());
-        program.reportWriter().keepReport(report);
+        program.reportWriter().EntryMeasured(report);
         EXPECT_FALSE(std::filesystem::exists(ReportFilePath()));
         EXPECT_EQ(SettingsFile().Load().Value("Watch", "ReportFile"), "false");
     }
     Composition program(Unreachable());
     EXPECT_FALSE(program.mainWindow().BerichteinDateischreiben1->isChecked());
-    program.reportWriter().keepReport(report);
+    program.reportWriter().EntryMeasured(report);
     EXPECT_FALSE(std::filesystem::exists(ReportFilePath()));
 }
 
