@@ -14,8 +14,8 @@ Composition::Composition(LinkSettings settings)
       ModeDdeClientItem_(link_, std::string(contract::ModeItem)),
       FrequencyDdeClientItem_(link_, std::string(contract::FrequencyItem)),
       radio_(std::make_unique<RadioSetup>(link_, radioPort_, std::move(settings))),
-      receiver_(link_, FrequencyDdeClientItem_, ModeDdeClientItem_, SMeterDdeClientItem_,
-                radio_.get()),
+      receiver_(link_, radioPort_, FrequencyDdeClientItem_, ModeDdeClientItem_,
+                SMeterDdeClientItem_, radio_.get()),
       reports_(ReportFilePath(),
                // Told after the tick has returned: a box inside it would hold the step timer.
                [this](const std::string& message) {

@@ -19,9 +19,12 @@ public:
 
 class LinkReceiverPort final : public ReceiverPort {
 public:
-    LinkReceiverPort(ReceiverLink& link, const AdvisedItem& frequency, const AdvisedItem& mode,
-                     const AdvisedItem& sMeter, OpenObserver* observer = nullptr)
-        : link_(link), frequency_(frequency), mode_(mode), sMeter_(sMeter), observer_(observer) {}
+    // port: the link's conversation port, which knows the level behind the S-meter text.
+    LinkReceiverPort(ReceiverLink& link, const ConversationPort& port, const AdvisedItem& frequency,
+                     const AdvisedItem& mode, const AdvisedItem& sMeter,
+                     OpenObserver* observer = nullptr)
+        : link_(link), port_(port), frequency_(frequency), mode_(mode), sMeter_(sMeter),
+          observer_(observer) {}
 
     bool SetServiceTopic(const std::string& service, const std::string& topic) override {
         return link_.SetServiceTopic(service, topic);
@@ -40,9 +43,14 @@ public:
     std::string frequencyText() const override { return frequency_.Text(); }
     std::string modeText() const override { return mode_.Text(); }
     std::string sMeterText() const override { return sMeter_.Text(); }
+    // Only while the item holds a text: a cleared read-out has no level behind it.
+    std::optional<double> sMeterLevelDb() const override {
+        return sMeter_.Text().empty() ? std::nullopt : port_.LevelDb(sMeter_.DdeItem());
+    }
 
 private:
     ReceiverLink& link_;
+    const ConversationPort& port_;
     const AdvisedItem& frequency_;
     const AdvisedItem& mode_;
     const AdvisedItem& sMeter_;

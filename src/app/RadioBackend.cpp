@@ -31,6 +31,9 @@ public:
     }
     bool Execute(const std::string& command) override { return port_.Execute(command); }
     void Disconnect() override { port_.Disconnect(); }
+    std::optional<double> LevelDb(const std::string& item) const override {
+        return port_.LevelDb(item);
+    }
 
 protected:
     // The port is a member of the derived backend, not yet made when this runs: it is only

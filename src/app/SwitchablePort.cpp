@@ -41,4 +41,8 @@ bool SwitchablePort::StartServer(const std::vector<std::string>& arguments) {
     return backend_ && backend_->StartServer(arguments);
 }
 
+std::optional<double> SwitchablePort::LevelDb(const std::string& item) const {
+    return backend_ ? backend_->LevelDb(item) : std::nullopt;
+}
+
 } // namespace skedula

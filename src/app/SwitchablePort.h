@@ -23,6 +23,7 @@ public:
     bool Execute(const std::string& command) override;
     void Disconnect() override;
     bool StartServer(const std::vector<std::string>& arguments) override;
+    std::optional<double> LevelDb(const std::string& item) const override;
 
 private:
     std::unique_ptr<RadioBackend> backend_;

@@ -44,6 +44,13 @@ public:
     // Starts the server program: the first argument names the program, the others are passed
     // to it as they are, without a shell. True when it reports having started.
     virtual bool StartServer(const std::vector<std::string>& arguments) = 0;
+
+    // The level in dB relative to S9 behind the value last handed over for the item (the
+    // S-meter), where the server gives one; nothing before the first value of a conversation.
+    virtual std::optional<double> LevelDb(const std::string& item) const {
+        (void)item;
+        return std::nullopt;
+    }
 };
 
 } // namespace skedula

@@ -120,6 +120,8 @@ TEST(GqrxProtocol, SMeterFromDbfsWithTheCalibration) {
             << c.level << " at S9 = " << c.s9Dbfs;
     }
     EXPECT_EQ(LevelThousandths("-77.05"), -77050);
+    EXPECT_EQ(LevelDb(Query::SMeter, ReplyOf({"-48.5"}), -36), -12.5);
+    EXPECT_EQ(LevelDb(Query::SMeter, ReplyOf({"RPRT 1"}), -36), std::nullopt);
 }
 
 } // namespace

@@ -73,6 +73,23 @@ std::size_t Count(const Lines& lines, const std::string& line) {
     return static_cast<std::size_t>(std::count(lines.begin(), lines.end(), line));
 }
 
+// The level behind the S-meter text follows every reading, also one that changes no S-unit,
+// and is always the level of the text the link holds.
+TEST(RigctldConversation, TheLevelFollowsTheReadingsBehindTheText) {
+    FakeRigctldServer server;
+    server.SetStrength(-12);
+    Station station(server.Port());
+    ASSERT_TRUE(station.Start());
+    EXPECT_EQ(station.sMeter.Text(), "S7");
+    EXPECT_EQ(station.port.LevelDb("HRD_SMETER"), -12.0);
+    EXPECT_EQ(station.port.LevelDb("HRD_FREQUENCY"), std::nullopt);
+    server.SetStrength(-10);
+    ASSERT_TRUE(WaitUntil([&] { return station.port.LevelDb("HRD_SMETER") == -10.0; }));
+    EXPECT_EQ(station.sMeter.Text(), "S7");
+    station.link.CloseConversation();
+    EXPECT_EQ(station.port.LevelDb("HRD_SMETER"), std::nullopt);
+}
+
 TEST(RigctldConversation, OpenAdvisesAndFetchesTheThreeItems) {
     FakeRigctldServer server;
     Station station(server.Port());

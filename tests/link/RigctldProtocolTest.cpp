@@ -151,6 +151,11 @@ TEST(RigctldProtocol, ItemTextOnlyFromASuccessfulReplyToThatQuery) {
     for (const Case& c : cases) {
         EXPECT_EQ(ItemText(c.query, c.reply), c.text) << c.reply.echoName << " " << c.reply.result;
     }
+    // The level behind the text, only where there is an S-meter text.
+    EXPECT_EQ(LevelDb(Query::SMeter, reply("get_level", {"-12.5"}, 0)), -12.5);
+    EXPECT_EQ(LevelDb(Query::SMeter, reply("get_level", {"STRENGTH: 20"}, 0)), 20.0);
+    EXPECT_EQ(LevelDb(Query::SMeter, reply("get_level", {"-12"}, -5)), std::nullopt);
+    EXPECT_EQ(LevelDb(Query::Frequency, reply("get_freq", {"Frequency: 7"}, 0)), std::nullopt);
 }
 
 } // namespace

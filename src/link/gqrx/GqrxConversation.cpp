@@ -52,6 +52,11 @@ std::optional<std::string> GqrxConversation::ItemText(wire::Query query, const w
     return gqrx::ItemText(query, reply, s9Dbfs_);
 }
 
+std::optional<double> GqrxConversation::ItemLevelDb(wire::Query query,
+                                                    const wire::Reply& reply) const {
+    return gqrx::LevelDb(query, reply, s9Dbfs_);
+}
+
 void GqrxConversation::TakeLine(const wire::Line& line) {
     const auto& unanswered = Unanswered();
     if (unanswered.empty()) {

@@ -50,6 +50,7 @@ private:
     wire::OutLine QueryLine(wire::Query query) const override;
     std::optional<wire::OutLine> CommandLine(const std::string& command) const override;
     std::optional<std::string> ItemText(wire::Query query, const wire::Reply& reply) override;
+    std::optional<double> ItemLevelDb(wire::Query query, const wire::Reply& reply) const override;
     void TakeLine(const wire::Line& line) override;
     void ForgetReplies() override;
     bool Greet() override;

@@ -112,6 +112,17 @@ std::optional<std::string> ItemText(Query query, const wire::Reply& reply, doubl
     return std::nullopt;
 }
 
+std::optional<double> LevelDb(Query query, const wire::Reply& reply, double s9Dbfs) {
+    if (query != Query::SMeter || !reply.Succeeded() || reply.values.empty()) {
+        return std::nullopt;
+    }
+    const std::optional<long long> level = LevelThousandths(reply.values.front());
+    if (!level) {
+        return std::nullopt;
+    }
+    return static_cast<double>(*level - std::llround(s9Dbfs * 1000)) / 1000.0;
+}
+
 std::optional<std::string> FrequencyText(std::string_view line) {
     return wire::HertzText(wire::TrimBlanks(line));
 }

@@ -58,6 +58,8 @@ std::optional<std::string> FrequencyText(std::string_view line);
 std::optional<std::string> ModeText(std::string_view line);
 // "-77.0" or "-77,0" dBFS in thousandths of a dB; nothing for anything else.
 std::optional<long long> LevelThousandths(std::string_view line);
+// The level of an S-meter reply in dB relative to S9: dBFS - s9Dbfs.
+std::optional<double> LevelDb(Query query, const wire::Reply& reply, double s9Dbfs);
 // STR = level - s9Dbfs, rounded down to whole dB, then the S-meter text as for rigctld.
 std::string SMeterText(long long levelThousandths, double s9Dbfs);
 

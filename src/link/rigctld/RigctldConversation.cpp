@@ -61,6 +61,11 @@ std::optional<std::string> RigctldConversation::ItemText(wire::Query query, cons
     return rigctld::ItemText(query, reply);
 }
 
+std::optional<double> RigctldConversation::ItemLevelDb(wire::Query query,
+                                                       const Reply& reply) const {
+    return rigctld::LevelDb(query, reply);
+}
+
 void RigctldConversation::TakeLine(const wire::Line& line) {
     if (std::optional<Reply> reply = reader_.Take(line)) {
         Match(*reply);

@@ -66,6 +66,16 @@ std::optional<std::string> ItemText(Query query, const Reply& reply) {
     return std::nullopt;
 }
 
+std::optional<double> LevelDb(Query query, const Reply& reply) {
+    if (query != Query::SMeter || !ItemText(query, reply)) {
+        return std::nullopt;
+    }
+    const std::optional<std::string_view> value =
+        ValueOf(reply.values.front(), {"STRENGTH", "Level"});
+    const std::optional<long long> thousandths = wire::DecimalThousandths(*value, MaxLevelDigits);
+    return static_cast<double>(*thousandths) / 1000.0;
+}
+
 std::optional<std::string> FrequencyText(std::string_view valueLine) {
     const std::optional<std::string_view> value = ValueOf(valueLine, {"Frequency"});
     return value ? wire::HertzText(*value) : std::nullopt;

@@ -32,6 +32,9 @@ std::optional<WireLine> CommandLine(std::string_view command);
 // the reply was cut off or its value is not what the query returns.
 std::optional<std::string> ItemText(Query query, const Reply& reply);
 
+// The level in dB relative to S9 of an S-meter reply, as rigctld gives it ("-12.5" -> -12.5).
+std::optional<double> LevelDb(Query query, const Reply& reply);
+
 // "Frequency: 14230000" -> "14230000" (the hertz as digits).
 std::optional<std::string> FrequencyText(std::string_view valueLine);
 // "Mode: USB" -> "USB".

@@ -86,6 +86,10 @@ void LineConversation::Disconnect() {
     DropConnection();
 }
 
+std::optional<double> LineConversation::LevelDb(const std::string& item) const {
+    return QueryForItem(item) == Query::SMeter ? sMeterLevel_ : std::nullopt;
+}
+
 std::optional<Reply> LineConversation::Exchange(const OutLine& line) {
     if (!Usable()) {
         return std::nullopt;
@@ -154,6 +158,9 @@ std::optional<std::string> LineConversation::Ask(const std::string& item, bool a
     }
     // The caller now holds this text: the poll announces only what differs from it.
     RememberText(item, *text);
+    if (*query == Query::SMeter) {
+        sMeterLevel_ = ItemLevelDb(*query, *reply);
+    }
     return text;
 }
 
@@ -199,9 +206,13 @@ void LineConversation::PollAnswered(const Reply* reply) {
     if (pollIndex_ < advised_.size() && reply != nullptr) {
         AdvisedQuery& advised = advised_[pollIndex_];
         std::optional<std::string> text = ItemText(advised.query, *reply);
-        if (text && text != advised.lastText) {
+        if (text) {
+            // Through the queue like the texts, so that the level always belongs to the text
+            // the listener holds.
+            const bool changed = text != advised.lastText;
             advised.lastText = text;
-            Notify({generation_, false, advised.item, *text});
+            Notify({generation_, false, advised.item, *text, ItemLevelDb(advised.query, *reply),
+                    !changed});
         }
     }
     ++pollIndex_;
@@ -229,6 +240,7 @@ void LineConversation::DropConnection() {
     exchangeReply_.reset();
     exchangeDone_ = false;
     advised_.clear();
+    sMeterLevel_.reset();
     pollIndex_ = 0;
     pollId_ = 0;
 }
@@ -250,7 +262,12 @@ void LineConversation::FlushNotices() {
         }
         if (notice.ended) {
             listener_->ConversationEnded();
-        } else {
+            continue;
+        }
+        if (QueryForItem(notice.item) == Query::SMeter) {
+            sMeterLevel_ = notice.level;
+        }
+        if (!notice.levelOnly) {
             listener_->ItemChanged(notice.item, notice.text);
         }
     }

@@ -69,6 +69,7 @@ public:
     std::optional<std::string> Request(const std::string& item) final;
     bool Execute(const std::string& command) final;
     void Disconnect() final;
+    std::optional<double> LevelDb(const std::string& item) const final;
 
 protected:
     enum class Purpose { Exchange, Poll, Command };
@@ -88,6 +89,8 @@ protected:
     virtual std::optional<OutLine> CommandLine(const std::string& command) const = 0;
     // The item text in a reply to the query; nothing when the reply does not give one.
     virtual std::optional<std::string> ItemText(Query query, const Reply& reply) = 0;
+    // The level in dB relative to S9 behind the S-meter text of a reply.
+    virtual std::optional<double> ItemLevelDb(Query query, const Reply& reply) const = 0;
     // Every line received, in order. The protocol matches it against Unanswered() and hands
     // completed replies to Answer().
     virtual void TakeLine(const Line& line) = 0;
@@ -129,6 +132,9 @@ private:
         bool ended;
         std::string item;
         std::string text;
+        std::optional<double> level;
+        // Only the level behind an unchanged text moved: the listener hears nothing.
+        bool levelOnly = false;
     };
 
     bool Usable() const;
@@ -174,6 +180,8 @@ private:
     bool exchangeDone_ = false;
 
     std::vector<AdvisedQuery> advised_;
+    // The level behind the S-meter text the listener holds.
+    std::optional<double> sMeterLevel_;
     std::size_t pollIndex_ = 0;
     std::uint64_t pollId_ = 0;
     QTimer pollTimer_;

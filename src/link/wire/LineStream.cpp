@@ -191,7 +191,7 @@ void LineConversation::EndConversation(std::deque<Pending> unanswered) {
     for (const Pending& pending : unanswered) {
         Deliver(pending, nullptr);
     }
-    Notify({generation_, true, {}, {}});
+    Notify({generation_, true, {}, {}, {}});
 }
 
 } // namespace skedula::wire
