@@ -60,8 +60,10 @@ public:
         if (!StartsServer())
             return false; // a rigctld on another computer is the listener's to start
         // A device that rigctld cannot open would only make it retry for seconds and leave
-        // with a terse complaint.
-        if (const std::optional<std::string> problem = DeviceProblem(choice_.device)) {
+        // with a terse complaint. The dummy opens none.
+        if (const std::optional<std::string> problem = choice_.program == RadioProgram::Hamlib
+                                                           ? DeviceProblem(choice_.device)
+                                                           : std::nullopt) {
             reason_ = *problem;
             return false;
         }

@@ -66,18 +66,28 @@ RadioSettings ReadRadioSettings(const IniDocument& document) {
     RadioChoice& choice = settings.choice;
     Reader reader(document);
 
+    bool programKnown = true;
     if (const auto program = reader.Get("Program")) {
-        if (const auto known = ProgramFromKey(*program))
+        if (const auto known = ProgramFromKey(*program)) {
             choice.program = *known;
-        else
+        } else {
             reader.Invalid("Program", *program, "unbekannt (dummy, hamlib, network oder gqrx)");
+            programKnown = false;
+        }
     }
+    // A key the program does not read is kept as it is and not checked: a device left from
+    // a radio must not stop the dummy. Without a known program every key is checked.
+    const auto invalid = [&](std::string_view key, const std::string& value,
+                             const std::string& why) {
+        if (!programKnown || UsesKey(choice.program, key))
+            reader.Invalid(key, value, why);
+    };
     if (const auto model = reader.Get("Model")) {
         const auto number = WholeNumber(*model);
         if (number && *number > 0)
             choice.model = static_cast<int>(*number);
         else
-            reader.Invalid("Model", *model, "keine Hamlib-Modellnummer");
+            invalid("Model", *model, "keine Hamlib-Modellnummer");
     }
     choice.device = reader.Get("Device").value_or("");
     if (const auto baud = reader.Get("Baud")) {
@@ -85,7 +95,7 @@ RadioSettings ReadRadioSettings(const IniDocument& document) {
         if (number && *number > 0)
             choice.baud = static_cast<int>(*number);
         else
-            reader.Invalid("Baud", *baud, "keine Baudrate");
+            invalid("Baud", *baud, "keine Baudrate");
     }
     choice.host = reader.Get("Host").value_or(choice.host);
     choice.port = DefaultPort(choice.program);
@@ -94,13 +104,13 @@ RadioSettings ReadRadioSettings(const IniDocument& document) {
         if (number && *number >= 1 && *number <= 65535)
             choice.port = static_cast<std::uint16_t>(*number);
         else
-            reader.Invalid("Port", *port, "kein Port von 1 bis 65535");
+            invalid("Port", *port, "kein Port von 1 bis 65535");
     }
     if (const auto level = reader.Get("S9dBFS")) {
         if (const auto number = DecimalNumber(*level))
             choice.s9Dbfs = *number;
         else
-            reader.Invalid("S9dBFS", *level, "keine Zahl (dBFS)");
+            invalid("S9dBFS", *level, "keine Zahl (dBFS)");
     }
 
     // What the chosen program needs and does not have, unless its value was named already.

@@ -54,8 +54,9 @@ std::optional<std::string> RadioSetup::ProblemReport() const {
 std::string RadioSetup::NextText() {
     if (!choice_)
         return "Ungültige Einstellungen: " + Joined(problems_, "; ");
-    return Describe(
-        *choice_, choice_->program == RadioProgram::Hamlib ? Models() : std::vector<HamlibModel>{});
+    return Describe(UsedPart(*choice_), choice_->program == RadioProgram::Hamlib
+                                            ? Models()
+                                            : std::vector<HamlibModel>{});
 }
 
 std::string RadioSetup::ToolTip() {
@@ -76,14 +77,17 @@ void RadioSetup::UpdateToolTip() {
 void RadioSetup::BeforeOpen() {
     // The link is closed: its backend may change now. A backend that goes ends the rigctld
     // it started, so a server for the old choice is never taken for the new one.
-    if (port_.Backend() == nullptr || choice_ != inUse_) {
+    // Only what the program uses counts: a value left from another program changes nothing.
+    const std::optional<RadioChoice> used =
+        choice_ ? std::optional<RadioChoice>(UsedPart(*choice_)) : std::nullopt;
+    if (port_.Backend() == nullptr || used != inUse_) {
         port_.Replace(nullptr);
-        port_.Replace(choice_ ? MakeRadioBackend(*choice_, options_.timings)
-                              : MakeNoRadio("Ungültige Einstellungen"));
-        inUse_ = choice_;
+        port_.Replace(used ? MakeRadioBackend(*used, options_.timings)
+                           : MakeNoRadio("Ungültige Einstellungen"));
+        inUse_ = used;
     }
     inUseText_ = NextText();
-    link_.SetServiceApplication(choice_ ? ArgumentsFor(*choice_) : std::vector<std::string>{});
+    link_.SetServiceApplication(used ? ArgumentsFor(*used) : std::vector<std::string>{});
 }
 
 void RadioSetup::AfterOpen(bool opened) {
@@ -104,7 +108,8 @@ RadioTestResult RadioSetup::Test(const RadioChoice& choice) {
     // radio's serial line that the test needs. The next Start makes the backend again.
     if (!WatchRunning || !WatchRunning())
         port_.Replace(nullptr);
-    return TestRadio(choice, ArgumentsFor(choice), options_.timings);
+    const RadioChoice used = UsedPart(choice);
+    return TestRadio(used, ArgumentsFor(used), options_.timings);
 }
 
 void RadioSetup::Accept(const RadioChoice& choice) {

@@ -77,8 +77,8 @@ private:
     std::optional<RadioChoice> choice_;
     std::vector<std::string> problems_;
     RadioChoice dialogChoice_;
-    // What the link's backend was made for, and its name in the tooltip; empty before the
-    // first Start.
+    // What the link's backend was made for (the used part of a choice), and its name in the
+    // tooltip; empty before the first Start.
     std::optional<RadioChoice> inUse_;
     std::string inUseText_;
     std::string lastFailure_;

@@ -66,6 +66,32 @@ std::uint16_t DefaultPort(RadioProgram program) {
     return program == RadioProgram::Gqrx ? 7356 : 4532;
 }
 
+bool UsesKey(RadioProgram program, std::string_view key) {
+    if (key == "Model" || key == "Device" || key == "Baud")
+        return program == RadioProgram::Hamlib;
+    if (key == "Host")
+        return program == RadioProgram::Network || program == RadioProgram::Gqrx;
+    if (key == "S9dBFS")
+        return program == RadioProgram::Gqrx;
+    return true;
+}
+
+RadioChoice UsedPart(const RadioChoice& choice) {
+    const RadioChoice defaults;
+    RadioChoice used = choice;
+    if (!UsesKey(choice.program, "Model"))
+        used.model = defaults.model;
+    if (!UsesKey(choice.program, "Device"))
+        used.device = defaults.device;
+    if (!UsesKey(choice.program, "Baud"))
+        used.baud = defaults.baud;
+    if (!UsesKey(choice.program, "Host"))
+        used.host = defaults.host;
+    if (!UsesKey(choice.program, "S9dBFS"))
+        used.s9Dbfs = defaults.s9Dbfs;
+    return used;
+}
+
 RadioEndpoint EndpointOf(const RadioChoice& choice) {
     switch (choice.program) {
     case RadioProgram::Dummy:

@@ -55,6 +55,15 @@ RadioEndpoint EndpointOf(const RadioChoice& choice);
 // radio. Empty for the programs that Skedula never starts (network, gqrx).
 std::vector<std::string> ServerArguments(const RadioChoice& choice);
 
+// Whether the program reads the settings key: Model, Device and Baud only hamlib, Host network
+// and gqrx, S9dBFS only gqrx, Port every program.
+bool UsesKey(RadioProgram program, std::string_view key);
+
+// The choice as its program uses it: every value the program does not read back at its
+// default. A device typed for a radio and left behind when the dummy was chosen again stays
+// in the settings for the next switch back, but never reaches the dummy.
+RadioChoice UsedPart(const RadioChoice& choice);
+
 // Something missing or wrong for the chosen program: the settings key it concerns and a German
 // text for the user.
 struct ChoiceProblem {

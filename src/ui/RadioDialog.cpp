@@ -1,6 +1,7 @@
 #include "ui/RadioDialog.h"
 
 #include "engine/Error.h"
+#include "link/ModelSearch.h"
 #include "ui/FormDesign.h"
 
 #include <QButtonGroup>
@@ -14,6 +15,8 @@ namespace skedula {
 namespace {
 
 constexpr int ModelNumberRole = Qt::UserRole;
+constexpr int ModelMakerRole = Qt::UserRole + 1;
+constexpr int ModelNameRole = Qt::UserRole + 2;
 const char* const BaudRates[] = {"1200",  "2400",  "4800",  "9600",
                                  "19200", "38400", "57600", "115200"};
 
@@ -21,6 +24,11 @@ QString ModelText(const HamlibModel& model) {
     return QString("%1  %2 %3")
         .arg(model.number, 5)
         .arg(QString::fromStdString(model.maker), QString::fromStdString(model.name));
+}
+
+HamlibModel ModelOf(const QListWidgetItem& item) {
+    return {item.data(ModelNumberRole).toInt(), item.data(ModelMakerRole).toString().toStdString(),
+            item.data(ModelNameRole).toString().toStdString()};
 }
 
 } // namespace
@@ -61,6 +69,8 @@ void RadioDialog::CreateControls() {
     for (const HamlibModel& model : models_) {
         auto* item = new QListWidgetItem(ModelText(model), ModelList);
         item->setData(ModelNumberRole, model.number);
+        item->setData(ModelMakerRole, QString::fromStdString(model.maker));
+        item->setData(ModelNameRole, QString::fromStdString(model.name));
     }
     connect(ModelFilter, &QLineEdit::textChanged, this, &RadioDialog::FilterModels);
     auto* modelBox = new QVBoxLayout;
@@ -122,6 +132,14 @@ void RadioDialog::CreateControls() {
     layout->addWidget(RunningNote);
     layout->addLayout(buttons);
 
+    // A result shown for other settings than those in the dialog would mislead.
+    connect(ModelList, &QListWidget::currentItemChanged, this, &RadioDialog::ChoiceChanged);
+    connect(DeviceBox, &QComboBox::currentTextChanged, this, &RadioDialog::ChoiceChanged);
+    connect(BaudBox, &QComboBox::currentTextChanged, this, &RadioDialog::ChoiceChanged);
+    connect(HostEdit, &QLineEdit::textChanged, this, &RadioDialog::ChoiceChanged);
+    connect(PortBox, &QSpinBox::valueChanged, this, &RadioDialog::ChoiceChanged);
+    connect(S9Box, &QDoubleSpinBox::valueChanged, this, &RadioDialog::ChoiceChanged);
+
     // Queued, like the main window's handlers: an error reaches the application's catch
     // point, and its box leaves the dialog open with everything typed.
     connect(TestBtn, &QPushButton::clicked, this, &RadioDialog::TestBtnClick, Qt::QueuedConnection);
@@ -179,7 +197,12 @@ RadioProgram RadioDialog::program() const {
     return RadioProgram::Dummy;
 }
 
+void RadioDialog::ChoiceChanged() {
+    TestResult->clear();
+}
+
 void RadioDialog::ProgramChanged() {
+    ChoiceChanged();
     const RadioProgram now = program();
     // The port follows the program while it is that program's default.
     if (PortBox->value() == DefaultPort(shownProgram_))
@@ -195,17 +218,31 @@ void RadioDialog::ProgramChanged() {
 }
 
 void RadioDialog::FilterModels(const QString& filter) {
-    const QString wanted = filter.trimmed();
+    const std::string wanted = filter.toStdString();
+    QListWidgetItem* onlyMatch = nullptr;
+    int matches = 0;
     for (int row = 0; row < ModelList->count(); ++row) {
         QListWidgetItem* item = ModelList->item(row);
-        item->setHidden(!wanted.isEmpty() && !item->text().contains(wanted, Qt::CaseInsensitive));
+        const bool match = ModelMatches(wanted, ModelOf(*item));
+        item->setHidden(!match);
+        if (match) {
+            onlyMatch = item;
+            ++matches;
+        }
+    }
+    // What the filter leaves alone is what the listener looks for, and Enter keeps it.
+    if (matches == 1 && !filter.trimmed().isEmpty()) {
+        ModelList->setCurrentItem(onlyMatch);
+        ModelList->scrollToItem(onlyMatch);
     }
 }
 
 RadioChoice RadioDialog::choice() const {
     RadioChoice choice;
     choice.program = program();
-    if (const QListWidgetItem* item = ModelList->currentItem())
+    // A model the filter hides is not chosen: OK then says so instead of keeping one that the
+    // listener no longer sees.
+    if (const QListWidgetItem* item = ModelList->currentItem(); item && !item->isHidden())
         choice.model = item->data(ModelNumberRole).toInt();
     choice.device = DeviceBox->currentText().trimmed().toStdString();
     bool isNumber = false;

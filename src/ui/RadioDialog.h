@@ -62,8 +62,11 @@ public:
 private:
     void CreateControls();
     void Show(const RadioChoice& choice);
+    // Hides the models the filter does not find; a single one left becomes the choice.
     void FilterModels(const QString& filter);
     void ProgramChanged();
+    // Any field changed: the last test's result no longer describes the settings.
+    void ChoiceChanged();
     RadioProgram program() const;
 
     std::vector<HamlibModel> models_;

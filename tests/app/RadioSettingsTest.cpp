@@ -70,15 +70,17 @@ TEST(RadioSettings, NamesEveryValueThatIsNotValid) {
         {"Port=65536", {"Port=65536:"}},
         {"Port=-1", {"Port=-1:"}},
         {"Port=45 32", {"Port=45 32:"}},
-        {"Model=IC-7300", {"Model=IC-7300:"}},
-        {"Baud=fast", {"Baud=fast:"}},
-        {"S9dBFS=loud", {"S9dBFS=loud:"}},
+        {"Program=hamlib\nDevice=/dev/ttyUSB0\nModel=IC-7300", {"Model=IC-7300:"}},
+        {"Program=hamlib\nModel=3073\nDevice=/dev/ttyUSB0\nBaud=fast", {"Baud=fast:"}},
+        {"Program=gqrx\nS9dBFS=loud", {"S9dBFS=loud:"}},
+        // Without a known program there is nothing to leave out.
+        {"Program=flrig\nBaud=fast", {"Program=flrig:", "Baud=fast:"}},
         {"Program=hamlib\nModel=3073", {"Program=hamlib: ohne Device"}},
         {"Program=hamlib\nDevice=/dev/ttyUSB0", {"Program=hamlib: ohne Model"}},
         {"Program=hamlib\nModel=x\nDevice=/dev/ttyUSB0", {"Model=x:"}},
         {"Program=network\nHost=rig pi", {"Host=rig pi:"}},
         {"Program=gqrx\nS9dBFS=12", {"S9dBFS=12:"}},
-        {"Program=dummy\nPort=99999\nBaud=x", {"Baud=x:", "Port=99999:"}},
+        {"Program=hamlib\nModel=1\nDevice=/dev/x\nPort=99999\nBaud=x", {"Baud=x:", "Port=99999:"}},
     };
     for (const Case& c : cases) {
         const RadioSettings settings = Read(std::string("[Radio]\n") + c.lines + "\n");
@@ -87,6 +89,37 @@ TEST(RadioSettings, NamesEveryValueThatIsNotValid) {
             EXPECT_EQ(settings.problems[i].rfind(c.named[i], 0), 0u)
                 << c.lines << " -> " << settings.problems[i];
     }
+}
+
+// A device typed for a radio and left when the dummy was chosen again, or a value edited by
+// hand, stays for the next switch back; it is not checked, and never reaches the program.
+TEST(RadioSettings, AKeyTheProgramDoesNotUseIsKeptButNotChecked) {
+    const std::string leftOver = "Device=/dev/ttyUSB7\nModel=abc\nBaud=fast\nHost=rig pi\n"
+                                 "S9dBFS=loud\n";
+    const RadioSettings dummy = Read("[Radio]\nProgram=dummy\n" + leftOver);
+    EXPECT_TRUE(dummy.problems.empty()) << dummy.problems.front();
+    EXPECT_EQ(dummy.choice.device, "/dev/ttyUSB7");
+    EXPECT_EQ(UsedPart(dummy.choice), RadioChoice{});
+    EXPECT_EQ(ServerArguments(dummy.choice), ServerArguments(RadioChoice{}));
+
+    const RadioSettings network = Read("[Radio]\nProgram=network\nHost=10.0.0.5\nPort=4600\n"
+                                       "Device=/dev/ttyUSB7\nModel=abc\nS9dBFS=loud\n");
+    EXPECT_TRUE(network.problems.empty()) << network.problems.front();
+    RadioChoice used;
+    used.program = RadioProgram::Network;
+    used.host = "10.0.0.5";
+    used.port = 4600;
+    EXPECT_EQ(UsedPart(network.choice), used);
+
+    // The values a program uses pass through whole.
+    const RadioSettings radio = Read("[Radio]\nProgram=hamlib\nModel=3073\nDevice=/dev/ttyUSB0\n"
+                                     "Baud=19200\nHost=rig pi\nS9dBFS=-30\n");
+    EXPECT_TRUE(radio.problems.empty()) << radio.problems.front();
+    RadioChoice hamlib = radio.choice;
+    hamlib.host = RadioChoice{}.host;
+    hamlib.s9Dbfs = RadioChoice{}.s9Dbfs;
+    EXPECT_EQ(UsedPart(radio.choice), hamlib);
+    EXPECT_EQ(UsedPart(radio.choice).device, "/dev/ttyUSB0");
 }
 
 } // namespace

@@ -106,14 +106,14 @@ TEST_F(RadioSetupTest, TheDialogShowsTheFileAndOkWritesOnlyWhatChanged) {
 
 TEST_F(RadioSetupTest, ValuesThatAreNotValidAreNamedOnceAndReachNothing) {
     const std::uint16_t port = FreeLoopbackPort();
-    const std::string dummyHere = "Program=dummy\nPort=" + std::to_string(port) + "\n";
     struct Case {
         std::string lines;
         std::vector<std::string> named;
     };
     const Case cases[] = {
         {"Program=flrig\nPort=" + std::to_string(port), {"Program=flrig"}},
-        {dummyHere + "Baud=fast", {"Baud=fast"}},
+        {"Program=hamlib\nModel=2\nDevice=127.0.0.1:4999\nBaud=fast\nPort=" + std::to_string(port),
+         {"Baud=fast"}},
         {"Program=hamlib\nModel=IC7300\nDevice=/dev/ttyUSB0\nPort=" + std::to_string(port),
          {"Model=IC7300"}},
         {"Program=hamlib\nModel=3073\nPort=" + std::to_string(port),
@@ -145,6 +145,49 @@ TEST_F(RadioSetupTest, ValuesThatAreNotValidAreNamedOnceAndReachNothing) {
         EXPECT_EQ(boxes.boxes().size(), 1u) << "named once";
         form.close();
     }
+}
+
+// Hamlib chosen, a device typed and tested, the dummy chosen again, OK: the device stays in the
+// file for the next switch back, and neither it nor a hand-edited value stops the dummy.
+TEST_F(RadioSetupTest, ASettingOfAnotherProgramNeitherBlocksTheDummyNorShowsItsTestResult) {
+    const std::uint16_t port = FreeLoopbackPort();
+    WriteSettings("[Radio]\nProgram=dummy\nPort=" + std::to_string(port) + "\nBaud=fast\n");
+    ModalBoxWatcher boxes;
+    QString resultForTheRadio;
+    {
+        Composition program;
+        program.showMainWindow();
+        UseDialog(program, [&](RadioDialog* dialog) {
+            dialog->HamlibBtn->setChecked(true);
+            dialog->ModelList->setCurrentRow(0);
+            dialog->DeviceBox->setCurrentText("/dev/ttyUSB7");
+            Click(dialog->TestBtn);
+            resultForTheRadio = dialog->TestResult->text();
+            dialog->DummyBtn->setChecked(true);
+            EXPECT_EQ(dialog->TestResult->text(), "") << "the result of another choice";
+            dialog->OkBtn->click();
+            return true;
+        });
+        program.mainWindow().close();
+    }
+    EXPECT_TRUE(resultForTheRadio.contains("/dev/ttyUSB7")) << resultForTheRadio.toStdString();
+    const IniDocument stored = SettingsFile().Load();
+    EXPECT_EQ(stored.Value("Radio", "Program"), "dummy");
+    EXPECT_EQ(stored.Value("Radio", "Device"), "/dev/ttyUSB7");
+
+    // Also after a restart, which reads the file anew.
+    Composition restarted;
+    TSkedulaForm& again = restarted.mainWindow();
+    restarted.showMainWindow();
+    Click(again.StartBtn);
+    ASSERT_TRUE(test::WaitUntil([&] { return again.StatusLabel->text() == "connected"; }))
+        << again.StatusLabel->toolTip().toStdString();
+    EXPECT_EQ(again.StatusLabel->toolTip().toStdString(),
+              "Hamlib-Dummy, 127.0.0.1:" + std::to_string(port));
+    Click(again.StopBtn);
+    again.close();
+    test::RunPendingEvents();
+    EXPECT_TRUE(boxes.boxes().empty()) << boxes.boxes().front().text.toStdString();
 }
 
 // A file size limit makes the write stop part-way, as a full disk would.
