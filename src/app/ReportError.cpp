@@ -8,9 +8,31 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include <set>
+
 namespace skedula {
 
+namespace {
+
+// The texts of the boxes open now. A watch left alone overnight would otherwise stack one box
+// per tick or report for the same failure (an alarm file that is gone): hundreds by morning.
+std::set<std::string>& OpenTexts() {
+    static std::set<std::string> texts;
+    return texts;
+}
+
+} // namespace
+
 void ReportError(const std::string& message) {
+    const std::string text = WithClosingPeriod(message);
+    if (!OpenTexts().insert(text).second)
+        return;
+    // Taken out again however the box ends.
+    struct Closed {
+        std::string text;
+        ~Closed() { OpenTexts().erase(text); }
+    } closed{text};
+
     // A widget that holds the mouse would keep it while the box is open.
     if (QWidget* grabber = QWidget::mouseGrabber())
         grabber->releaseMouse();
@@ -18,8 +40,7 @@ void ReportError(const std::string& message) {
     QWidget* owner = QApplication::activeModalWidget();
     if (owner == nullptr)
         owner = QApplication::activeWindow();
-    ShowErrorBox(QApplication::applicationDisplayName().toStdString(), WithClosingPeriod(message),
-                 owner);
+    ShowErrorBox(QApplication::applicationDisplayName().toStdString(), text, owner);
 }
 
 void ShowErrorBox(const std::string& caption, const std::string& text, QWidget* owner) {

@@ -9,6 +9,8 @@ class QWidget;
 
 namespace skedula {
 
+// While a box with the same text is open, nothing more is shown: the failure is on the
+// screen already. A different text gets its own box on top.
 void ReportError(const std::string& message);
 
 // The error box itself, also for the report of a failure before the loop runs: the text with

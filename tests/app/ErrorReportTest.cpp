@@ -35,26 +35,68 @@ TEST(ClosingPeriod, FollowsTheLastByteComparedUnsigned) {
         EXPECT_EQ(WithClosingPeriod(message), shown) << message;
 }
 
-// An object whose event handler fails, as a button or menu handler may.
+// An object whose event handler fails, as a button or menu handler may: the event's number
+// above User picks the character of the message.
 class FailingReceiver : public QObject {
 public:
     bool event(QEvent* e) override {
-        if (e->type() == QEvent::User)
-            throw std::runtime_error("'x' ist kein gültiger Integerwert");
+        if (e->type() >= QEvent::User && e->type() < QEvent::User + 26) {
+            const char letter = static_cast<char>('a' + (e->type() - QEvent::User));
+            throw std::runtime_error("'" + std::string(1, letter) +
+                                     "' ist kein gültiger Integerwert");
+        }
         return QObject::event(e);
     }
 };
 
+QEvent* Failure(char letter) {
+    return new QEvent(static_cast<QEvent::Type>(QEvent::User + (letter - 'a')));
+}
+
+// The texts of the boxes shown, in the order of the alphabet: a box opened on top of another
+// may be seen first.
+std::string ShownTexts(const ModalBoxWatcher& watcher) {
+    QStringList texts;
+    for (const ModalBoxWatcher::Box& box : watcher.boxes())
+        texts << box.text;
+    texts.sort();
+    return texts.join(" | ").toStdString();
+}
+
+// The second error comes while the first one's box is open: the box's own loop handles it.
 TEST(CatchPoint, ReportsAnErrorThatEscapesAnEventAndGoesOn) {
     ModalBoxWatcher watcher;
     FailingReceiver receiver;
-    QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
-    QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+    QCoreApplication::postEvent(&receiver, Failure('x'));
+    QCoreApplication::postEvent(&receiver, Failure('y'));
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     ASSERT_EQ(watcher.boxes().size(), 2u);
     EXPECT_EQ(watcher.boxes()[0].caption, "Skedula");
-    EXPECT_EQ(watcher.boxes()[0].text, QString::fromUtf8("'x' ist kein gültiger Integerwert."));
+    EXPECT_EQ(ShownTexts(watcher),
+              "'x' ist kein gültiger Integerwert. | 'y' ist kein gültiger Integerwert.");
+}
+
+// A night's watch whose alarm fails at every report must not stack a box per report: while
+// a box is open, the same text is not boxed again; a different one is; once it is closed, the
+// same text gets a box again.
+TEST(CatchPoint, TheSameTextIsNotBoxedAgainWhileItsBoxIsOpen) {
+    FailingReceiver receiver;
+    // The boxes stay open for some looks of the watcher, long enough for the loop of the box
+    // on top to take every failure posted.
+    int looks = 0;
+    ModalBoxWatcher watcher([&] { return ++looks > 10; });
+    for (const char letter : {'x', 'x', 'y', 'x', 'y'})
+        QCoreApplication::postEvent(&receiver, Failure(letter));
+    QCoreApplication::processEvents(); // returns once every box is closed
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(ShownTexts(watcher),
+              "'x' ist kein gültiger Integerwert. | 'y' ist kein gültiger Integerwert.");
+
+    QCoreApplication::postEvent(&receiver, Failure('x'));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(watcher.boxes().size(), 3u);
+    EXPECT_EQ(watcher.boxes()[2].text, QString::fromUtf8("'x' ist kein gültiger Integerwert."));
 }
 
 TEST(CatchPoint, BoxIsOwnedByTheActiveWindow) {
