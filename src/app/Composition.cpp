@@ -68,7 +68,7 @@ void Composition::followStartRequest(const StartRequest& request) {
     // runs a loop of its own, in which Start is pressed all the same.
     if (request.listFile)
         QTimer::singleShot(0, window_.get(), [this, path = *request.listFile] {
-            LoadList(engine_->ListeSG, path);
+            LoadNamedList(engine_->ListeSG, path);
             watch_->ListFileUsed(path);
         });
     if (request.start)

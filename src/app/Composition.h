@@ -40,9 +40,9 @@ public:
     // radio's and one for the watch's.
     void showMainWindow() override;
     // What the command line asked for, done once the loop runs with the window shown: the
-    // list loaded as "Laden ..." loads it (a failure shown in the usual box), and kept as the
-    // last list, then Start pressed, also behind that box, so that a watch started at login
-    // runs unattended.
+    // list loaded as "Laden ..." loads it (a failure shown in the usual box, naming the file),
+    // and kept as the last list, then Start pressed, also behind that box, so that a watch
+    // started at login runs unattended.
     void followStartRequest(const StartRequest& request);
 
     TSkedulaForm& mainWindow() { return *window_; }

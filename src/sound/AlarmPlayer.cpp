@@ -7,6 +7,8 @@
 #include <SDL_mixer.h>
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,13 +25,36 @@ std::string sdlReason() {
     return text;
 }
 
+// SDL's text when it gives a reason in words; nothing when it only names the decoder, or the
+// decoder's call, that tried the file ("ModPlug_Load failed" for a text file, which SDL hands
+// to its last decoder): that says nothing to a listener. SDL_mixer puts "music_<decoder>: "
+// before some reasons; the reason stays, the name goes.
+std::optional<std::string> decoderReason(std::string text) {
+    if (text.starts_with("music_")) {
+        const std::size_t colon = text.find(": ");
+        if (colon != std::string::npos && text.find(' ') > colon)
+            text.erase(0, colon + 2);
+    }
+    const std::string firstWord = text.substr(0, text.find(' '));
+    if (firstWord.find('_') != std::string::npos)
+        return std::nullopt;
+    return text;
+}
+
 Error fileProblem(int errnum, const std::string& path) {
     const std::string named = "Alarmdatei '" + path + "'";
-    const bool folderMissing = errnum == ENOENT && FolderMissing(path);
-    if (errnum == ENOENT && !folderMissing) {
-        return Error(named + " nicht gefunden");
+    // For the listener a missing folder is a missing file, whatever the list files say of it.
+    if (errnum == ENOENT || errnum == ENOTDIR) {
+        std::string text = named + " nicht gefunden";
+        // Relative paths count from the folder Skedula was started in, which a start from the
+        // desktop menu makes the home folder.
+        std::error_code error;
+        const std::filesystem::path folder = std::filesystem::current_path(error);
+        if (std::filesystem::path(path).is_relative() && !error)
+            text += " (relativ zum Arbeitsordner " + folder.string() + ")";
+        return Error(text);
     }
-    return Error(named + ": " + FileErrorMessage(errnum, folderMissing));
+    return Error(named + ": " + FileErrorMessage(errnum, false));
 }
 
 // SDL answers in English and names the file only for some failures, so what can be wrong
@@ -88,8 +113,9 @@ void AlarmPlayer::Open() {
     SDL_ClearError();
     music_ = Mix_LoadMUS(fileName_.c_str());
     if (music_ == nullptr) {
-        throw Error("Alarmdatei '" + fileName_ + "' ist keine abspielbare WAV- oder MP3-Datei (" +
-                    sdlReason() + ")");
+        const std::optional<std::string> reason = decoderReason(sdlReason());
+        throw Error("Alarmdatei '" + fileName_ + "' ist keine abspielbare WAV- oder MP3-Datei" +
+                    (reason ? " (" + *reason + ")" : std::string()));
     }
 }
 

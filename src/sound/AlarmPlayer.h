@@ -28,12 +28,13 @@ public:
 
     // Closes first, then opens fileName() with the decoder its extension names (the content
     // decides when SDL2_mixer knows no decoder for the extension). Opens the audio device the
-    // first time. Throws Error naming the path when the file is missing ("Alarmdatei '<path>'
-    // nicht gefunden"), its folder is missing or it cannot be read ("Alarmdatei '<path>': "
-    // and the list file's message), it is a folder, FIFO or device ("'<path>' ist keine
-    // Datei") or no decoder takes it ("... ist keine abspielbare WAV- oder MP3-Datei (<SDL's
-    // text>)"); without a sound device "Keine Tonausgabe möglich (<SDL's text>)". Where SDL
-    // names no reason, its text is "Unbekannter Fehler-Code".
+    // first time. Throws Error naming the path when the file or its folder is missing
+    // ("Alarmdatei '<path>' nicht gefunden", for a relative path with " (relativ zum
+    // Arbeitsordner <folder>)"), it cannot be read ("Alarmdatei '<path>': " and the list file's
+    // message), it is a folder, FIFO or device ("'<path>' ist keine Datei") or no decoder takes
+    // it ("... ist keine abspielbare WAV- oder MP3-Datei", with SDL's reason in brackets where
+    // it gives one in words); without a sound device "Keine Tonausgabe möglich (<SDL's text>)".
+    // Where SDL names no reason, its text is "Unbekannter Fehler-Code".
     void Open() override;
 
     // Starts the open file from its beginning and returns at once. A failure to start is

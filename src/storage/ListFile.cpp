@@ -1,5 +1,6 @@
 #include "storage/ListFile.h"
 
+#include "engine/Error.h"
 #include "storage/AtomicFile.h"
 #include "storage/FileError.h"
 #include "storage/ListText.h"
@@ -42,6 +43,23 @@ void LoadList(CellGrid& list, const std::string& path) {
     }
     if (fd.close() != 0 && errno != EINTR)
         ThrowFileError(errno, path);
+}
+
+void LoadNamedList(CellGrid& list, const std::string& path) {
+    const std::string named = "Listendatei '" + path + "'";
+    // A missing folder is a missing file here: there is no dialog whose folder could be wrong.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            throw Error(named + " nicht gefunden");
+    } else if (S_ISDIR(info.st_mode)) {
+        throw Error(named + " ist ein Ordner");
+    }
+    try {
+        LoadList(list, path);
+    } catch (const Error& e) {
+        throw Error(named + ": " + e.what());
+    }
 }
 
 } // namespace skedula

@@ -17,4 +17,9 @@ void SaveList(const CellGrid& list, const std::string& path);
 // reach keep their text. A load that fails part-way keeps the cells it has already filled.
 void LoadList(CellGrid& list, const std::string& path);
 
+// LoadList for a list named outside the file dialog (on the command line), where the box is
+// all the listener sees of it: every message names the file ("Listendatei '<path>' nicht
+// gefunden", "... ist ein Ordner", "Listendatei '<path>': " and LoadList's message).
+void LoadNamedList(CellGrid& list, const std::string& path);
+
 } // namespace skedula

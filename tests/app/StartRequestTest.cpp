@@ -68,16 +68,17 @@ TEST(StartRequest, AListThatCannotBeLoadedIsToldInTheUsualBoxAndStartIsPressedAl
         return runningBehindTheBox;
     });
     QTemporaryDir folder;
+    const std::string missing = QDir(folder.path()).filePath("fehlt.txt").toStdString();
     Composition program(Reaching(FreeLoopbackPort()));
     shown = &program;
-    program.followStartRequest({QDir(folder.path()).filePath("fehlt.txt").toStdString(), true});
+    program.followStartRequest({missing, true});
     program.showMainWindow();
     ASSERT_TRUE(test::WaitUntil([&] { return !boxes.boxes().empty() && runningBehindTheBox; }));
     test::RunPendingEvents();
 
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].caption, "Skedula");
-    EXPECT_EQ(boxes.boxes()[0].text.toStdString(), "Datei nicht gefunden.");
+    EXPECT_EQ(boxes.boxes()[0].text.toStdString(), "Listendatei '" + missing + "' nicht gefunden.");
     EXPECT_TRUE(program.mainWindow().isVisible());
     program.mainWindow().StopBtn->click();
     program.mainWindow().close();

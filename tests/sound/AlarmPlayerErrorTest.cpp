@@ -34,16 +34,23 @@ TEST_F(AlarmPlayerErrors, EachFailureCarriesItsMessage) {
     writeWav(dir / "ton.wav", {{0.1, softAmplitude}});
     writeFile(dir / "leer.wav", "");
     writeFile(dir / "leer.mp3", "");
-    writeFile(dir / "notiz.xyz", "Dies ist kein Klang, nur eine Notiz.\n");
+    for (const char* name : {"notiz.xyz", "notiz.mp3", "notiz.flac"})
+        writeFile(dir / name, "Dies ist kein Klang, nur eine Notiz.\n");
     fs::create_directory(dir / "Klaenge.wav");
     const std::string missing = (dir / "fehlt.wav").string();
     const std::string noFolder = (dir / "fehlt" / "ton.wav").string();
     const std::string trailingBlank = (dir / "ton.wav ").string();
     const std::string folder = (dir / "Klaenge.wav").string();
-    const auto undecodable = [](const fs::path& file, const std::string& sdlText) {
-        return "Alarmdatei '" + file.string() + "' ist keine abspielbare WAV- oder MP3-Datei (" +
-               sdlText + ")";
+    // SDL's reason in brackets where it gives one in words; none where it only names the
+    // decoder it tried.
+    const auto undecodable = [](const fs::path& file, const std::string& sdlText = "") {
+        return "Alarmdatei '" + file.string() + "' ist keine abspielbare WAV- oder MP3-Datei" +
+               (sdlText.empty() ? "" : " (" + sdlText + ")");
     };
+    // Relative paths count from the working folder, which the message names.
+    const fs::path before = fs::current_path();
+    fs::current_path(dir);
+    const std::string here = fs::current_path().string();
 
     struct Case {
         std::string fileName;
@@ -52,14 +59,20 @@ TEST_F(AlarmPlayerErrors, EachFailureCarriesItsMessage) {
     // SDL's texts are those of Debian 12's SDL2_mixer 2.6.
     const Case cases[] = {
         {missing, "Alarmdatei '" + missing + "' nicht gefunden"},
-        {noFolder, "Alarmdatei '" + noFolder + "': Ungültiger Dateiname"},
-        {"   ", "Alarmdatei '   ' nicht gefunden"},
+        {noFolder, "Alarmdatei '" + noFolder + "' nicht gefunden"},
+        {"examples/alarm.wav",
+         "Alarmdatei 'examples/alarm.wav' nicht gefunden (relativ zum Arbeitsordner " + here + ")"},
+        {"   ", "Alarmdatei '   ' nicht gefunden (relativ zum Arbeitsordner " + here + ")"},
         {trailingBlank, "Alarmdatei '" + trailingBlank + "' nicht gefunden"},
         {(dir / "leer.wav").string(), undecodable(dir / "leer.wav", "Unknown WAVE format")},
         {(dir / "leer.mp3").string(),
-         undecodable(dir / "leer.mp3", "music_mpg123: corrupt mp3 file (bad tags.)")},
-        // With no decoder named by the extension SDL guesses from the content, MOD as the last.
-        {(dir / "notiz.xyz").string(), undecodable(dir / "notiz.xyz", "ModPlug_Load failed")},
+         undecodable(dir / "leer.mp3", "corrupt mp3 file (bad tags.)")},
+        // A text file: SDL says "ModPlug_Load failed" (with no decoder named by the extension
+        // it tries MOD last), "mpg123_getformat: Message: I am done with this track." and
+        // "FLAC__stream_decoder_process_until_end_of_metadata() failed".
+        {(dir / "notiz.xyz").string(), undecodable(dir / "notiz.xyz")},
+        {(dir / "notiz.mp3").string(), undecodable(dir / "notiz.mp3")},
+        {(dir / "notiz.flac").string(), undecodable(dir / "notiz.flac")},
         {folder, "'" + folder + "' ist keine Datei"},
         {"/dev/null", "'/dev/null' ist keine Datei"},
     };
@@ -70,8 +83,10 @@ TEST_F(AlarmPlayerErrors, EachFailureCarriesItsMessage) {
         EXPECT_FALSE(player.isOpen());
         EXPECT_EQ(player.fileName(), c.fileName);
     }
-    // None of the failures leaves the player unable to sound the next alarm.
-    EXPECT_EQ(openError(player, (dir / "ton.wav").string()), "(opened)");
+    // None of the failures leaves the player unable to sound the next alarm; a relative name
+    // is found in the working folder.
+    EXPECT_EQ(openError(player, "ton.wav"), "(opened)");
+    fs::current_path(before);
 }
 
 TEST_F(AlarmPlayerErrors, AFileTheUserMayNotReadIsNamed) {

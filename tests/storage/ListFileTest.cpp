@@ -133,6 +133,31 @@ TEST(ListFile, LoadErrorsCarryTheirMessages) {
     EXPECT_EQ(LoadError(folder / "pipe"), "E/A-Fehler 22");
 }
 
+// A list named on the command line: the box is all the listener sees of it.
+TEST(ListFile, ANamedListIsNamedInEveryMessage) {
+    TempFolder folder;
+    WriteFile(folder / "file", "x");
+    ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
+    const auto error = [](const std::string& path) {
+        CellGrid list(5, 10);
+        try {
+            LoadNamedList(list, path);
+        } catch (const Error& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    const std::string missing = folder / "fehlt.txt";
+    const std::string noFolder = folder / "Listen/nacht.txt";
+    const std::string underFile = folder / "file/nacht.txt";
+    EXPECT_EQ(error(missing), "Listendatei '" + missing + "' nicht gefunden");
+    EXPECT_EQ(error(noFolder), "Listendatei '" + noFolder + "' nicht gefunden");
+    EXPECT_EQ(error(underFile), "Listendatei '" + underFile + "' nicht gefunden");
+    EXPECT_EQ(error(folder.path()), "Listendatei '" + folder.path() + "' ist ein Ordner");
+    EXPECT_EQ(error(folder / "pipe"), "Listendatei '" + folder / "pipe" + "': E/A-Fehler 22");
+    EXPECT_EQ(error(folder / "file"), "no error");
+}
+
 TEST(ListFile, LoadWithoutReadAccessIsRefused) {
     // Write-only kernel settings refuse reading even to root, whose rights pass over file modes.
     for (const char* path : {"/proc/sys/vm/drop_caches", "/proc/sys/vm/compact_memory"}) {
