@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/Composition.h"
+#include "app/DisplayCheck.h"
 #include "app/SkedulaApplication.h"
 #include "app/Startup.h"
 #include "ui/Pictures.h"
@@ -19,10 +20,17 @@ int main(int argc, char** argv) {
     if (!commandLine.run)
         return commandLine.exitCode;
 
+    if (const std::optional<std::string> noDisplay = skedula::NoDisplayMessage()) {
+        std::fputs(noDisplay->c_str(), stderr);
+        return 1;
+    }
+
     // Qt sees only the program's name: a list file named like one of Qt's own options is
     // still a list file.
     int qtArgc = 1;
-    skedula::SkedulaApplication app(qtArgc, argv);
+    const std::unique_ptr<QApplication> application = skedula::CreateWithDisplay(
+        [&] { return std::make_unique<skedula::SkedulaApplication>(qtArgc, argv); });
+    QApplication& app = *application;
     app.setWindowIcon(QIcon(skedula::ChipIcon()));
     // The file dialogs and boxes speak the desktop's language, as the platform's own would.
     QTranslator qtTexts;

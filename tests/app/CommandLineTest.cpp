@@ -38,11 +38,14 @@ TEST(CommandLine, WhatEachFormAsksFor) {
 }
 
 // "exit code|standard output|standard error" of the built program with no display and no Qt
-// platform chosen, as in a plain terminal.
-std::string RunProgram(const QStringList& arguments) {
+// platform chosen, as in a plain terminal, unless display names the variables to set.
+std::string RunProgram(const QStringList& arguments,
+                       const std::vector<std::pair<QString, QString>>& display = {}) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(name);
+    for (const auto& [name, value] : display)
+        environment.insert(name, value);
     QProcess program;
     program.setProcessEnvironment(environment);
     program.start(qEnvironmentVariable("SKEDULA_BINARY"), arguments);
@@ -76,6 +79,25 @@ TEST(CommandLine, HelpVersionAndWrongCallsAnswerWithoutADisplay) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(RunProgram(c.arguments), c.outcome);
+}
+
+// Qt alone would abort with status 134 and its own English lines.
+TEST(CommandLine, WithoutADisplayTheProgramSaysSoInGermanAndEndsWithOne) {
+    ASSERT_FALSE(qEnvironmentVariable("SKEDULA_BINARY").isEmpty());
+    const std::string none = "1||skedula: Keine Anzeige: Weder DISPLAY noch WAYLAND_DISPLAY ist "
+                             "gesetzt. Skedula braucht eine grafische Sitzung (X11 oder Wayland); "
+                             "\"skedula --help\" geht auch ohne.\n";
+    EXPECT_EQ(RunProgram({}), none);
+    EXPECT_EQ(RunProgram({"--start", "liste.txt"}), none);
+    EXPECT_EQ(RunProgram({}, {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}), none);
+
+    // A display that is named but not there: a local X display number nothing serves.
+    const std::string unreachable = " ist nicht erreichbar: Skedula braucht eine grafische "
+                                    "Sitzung (X11 oder Wayland).\n";
+    EXPECT_EQ(RunProgram({}, {{"DISPLAY", ":8917"}}),
+              "1||skedula: Die Anzeige (DISPLAY=:8917)" + unreachable);
+    EXPECT_EQ(RunProgram({}, {{"QT_QPA_PLATFORM", "xcb"}}),
+              "1||skedula: Die Anzeige (QT_QPA_PLATFORM=xcb)" + unreachable);
 }
 
 } // namespace
