@@ -40,6 +40,12 @@ Composition::Composition(LinkSettings settings)
     radio_->UpdateToolTip();
     window_->setRadioSetup([this] { radio_->OpenDialog(window_.get()); });
     watch_->SaveListAs = [window] { return window->SaveListAs(); };
+    // The watch's times as the settings have them from the start; a change from the menu
+    // counts from the next minute, and the read-out's caption follows the clock.
+    clock_.setUtc(watch_->Utc());
+    window->showClockZone(clock_.utc());
+    clock_.onZoneChange = [window](bool utc) { window->showClockZone(utc); };
+    watch_->UseUtc = [this](bool utc) { clock_.setUtc(utc); };
     window_->setWatchOptions(watch_.get());
 }
 
@@ -49,6 +55,8 @@ Composition::~Composition() {
     about_.reset();
     radio_->ShowToolTip = nullptr;
     watch_->SaveListAs = nullptr;
+    watch_->UseUtc = nullptr;
+    clock_.onZoneChange = nullptr;
     window_.reset();
     DisconnectLinkEvents();
     engine_.reset();

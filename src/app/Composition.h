@@ -52,6 +52,7 @@ public:
     ReportWriter& reportWriter() { return reports_; }
     RadioSetup& radioSetup() { return *radio_; }
     WatchOptions& watchOptions() { return *watch_; }
+    SystemClock& clock() { return clock_; }
 
 private:
     void ConnectLinkEvents();

@@ -2,6 +2,7 @@
 
 #include "engine/Error.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <initializer_list>
 
@@ -37,6 +38,7 @@ WatchOptions::WatchOptions(ReportWriter& reports, SettingsFile file)
     }
     lastList_ = storedLastList_ = settings.lastList;
     storedReportFile_ = settings.reportFile;
+    utc_ = storedUtc_ = settings.utc;
     problems_ = std::move(settings.problems);
     reports_.setEnabled(settings.reportFile);
 }
@@ -47,8 +49,19 @@ std::optional<std::string> WatchOptions::ProblemReport() const {
     std::string text = "Die Einstellungen der Überwachung in " + file_.Path() + " sind ungültig:\n";
     for (const std::string& problem : problems_)
         text += "\n" + problem;
-    return text + "\n\nBerichte werden in die Datei geschrieben, bis das unter Optionen > "
-                  "Berichte in Datei schreiben abgeschaltet ist.";
+    // What holds until the listener sets it, for each key named.
+    const auto named = [&](const std::string& key) {
+        return std::any_of(problems_.begin(), problems_.end(),
+                           [&](const std::string& problem) { return problem.starts_with(key); });
+    };
+    text += "\n";
+    if (named("ReportFile="))
+        text += "\nBerichte werden in die Datei geschrieben, bis das unter Optionen > Berichte in "
+                "Datei schreiben abgeschaltet ist.";
+    if (named("UTC="))
+        text += "\nDie Zeiten gelten in Ortszeit, bis das unter Optionen > Zeiten in UTC "
+                "eingeschaltet ist.";
+    return text;
 }
 
 void WatchOptions::ListFileUsed(const std::string& path) {
@@ -100,19 +113,30 @@ void WatchOptions::SetReportFile(bool on) {
     Store();
 }
 
+void WatchOptions::SetUtc(bool on) {
+    utc_ = on;
+    if (UseUtc)
+        UseUtc(on);
+    Store();
+}
+
 void WatchOptions::Store() {
     const bool listChanged = lastList_ != storedLastList_;
     const bool reportChanged = ReportFile() != storedReportFile_;
-    if (!listChanged && !reportChanged)
+    const bool utcChanged = utc_ != storedUtc_;
+    if (!listChanged && !reportChanged && !utcChanged)
         return;
     file_.Update([&](IniDocument& document) {
         if (listChanged)
             WriteLastList(document, lastList_.value_or(""));
         if (reportChanged)
             WriteReportFile(document, ReportFile());
+        if (utcChanged)
+            WriteUtc(document, utc_);
     });
     storedLastList_ = lastList_;
     storedReportFile_ = ReportFile();
+    storedUtc_ = utc_;
 }
 
 void WatchOptions::WriteEntry() const {

@@ -1,6 +1,7 @@
 // The options of an unattended watch: the list last loaded or saved ([Watch] LastList), the
-// autostart entry that starts it at login, and reports in the file ([Watch] ReportFile). Owned by
-// the composition root; the main window's "Optionen" items and list file handlers forward here.
+// autostart entry that starts it at login, reports in the file ([Watch] ReportFile) and times in
+// UTC ([Watch] UTC). Owned by the composition root; the main window's "Optionen" items and list
+// file handlers forward here.
 #pragma once
 
 #include "app/WatchSettings.h"
@@ -28,6 +29,9 @@ public:
     // the chosen path, or nothing when the dialog was cancelled. Start at login asks for a list
     // with it when there is none to start.
     std::function<std::optional<std::string>()> SaveListAs;
+    // Set by the composition: switches the watch's clock between local time and UTC. Utc()
+    // holds the setting from the start; this tells of every change.
+    std::function<void(bool utc)> UseUtc;
 
     // The box text for [Watch] values that are not valid; nothing when they are valid.
     std::optional<std::string> ProblemReport() const;
@@ -39,6 +43,8 @@ public:
     void SetStartAtLogin(bool on) override;
     bool ReportFile() const override { return reports_.enabled(); }
     void SetReportFile(bool on) override;
+    bool Utc() const override { return utc_; }
+    void SetUtc(bool on) override;
 
 private:
     // Writes what differs from the file; throws Error naming it.
@@ -55,6 +61,8 @@ private:
     // The values as the settings file holds them, so that only a change is written.
     std::optional<std::string> storedLastList_;
     bool storedReportFile_ = true;
+    bool utc_ = false;
+    bool storedUtc_ = false;
 };
 
 } // namespace skedula

@@ -31,6 +31,12 @@ WatchSettings ReadWatchSettings(const IniDocument& document) {
         else
             settings.problems.push_back("ReportFile=" + *report + ": weder true noch false");
     }
+    if (auto utc = document.Value(WatchGroup, "UTC"); utc && !utc->empty()) {
+        if (const std::optional<bool> on = Switch(*utc))
+            settings.utc = *on;
+        else
+            settings.problems.push_back("UTC=" + *utc + ": weder true noch false");
+    }
     return settings;
 }
 
@@ -40,6 +46,10 @@ void WriteLastList(IniDocument& document, const std::string& path) {
 
 void WriteReportFile(IniDocument& document, bool on) {
     document.SetValue(WatchGroup, "ReportFile", on ? "true" : "false");
+}
+
+void WriteUtc(IniDocument& document, bool on) {
+    document.SetValue(WatchGroup, "UTC", on ? "true" : "false");
 }
 
 } // namespace skedula

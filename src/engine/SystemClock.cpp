@@ -33,6 +33,37 @@ std::string TwoDigits(int value) {
     return buffer;
 }
 
+std::string IsoTime(const std::tm& time) {
+    char text[40];
+    const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &time);
+    const long offsetMinutes = time.tm_gmtoff / 60;
+    const long magnitude = std::labs(offsetMinutes);
+    std::snprintf(text + length, sizeof text - length, "%c%02ld:%02ld",
+                  offsetMinutes < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
+    return text;
+}
+
+std::tm LocalTime(std::time_t when) {
+    // localtime_r reads the time zone only once per process; tzset() reads TZ and
+    // /etc/localtime again (when they changed), so a zone changed while the watch runs counts
+    // from the next tick on instead of queueing every entry at the old hour.
+    ::tzset();
+    std::tm local{};
+    ::localtime_r(&when, &local);
+    return local;
+}
+
+std::tm UtcTime(std::time_t when) {
+    std::tm utc{};
+    ::gmtime_r(&when, &utc);
+    return utc;
+}
+
+// Whole minutes since the epoch, also for times before it.
+std::time_t MinuteOf(std::time_t when) {
+    return when >= 0 ? when / 60 : (when - 59) / 60;
+}
+
 } // namespace
 
 std::string TimeSeparatorFromFormat(std::string_view format) {
@@ -69,32 +100,51 @@ std::string LocaleTimeSeparator() {
 }
 
 std::string LocalIsoTime(std::time_t when) {
-    // localtime_r need not look at TZ again; tzset makes it.
-    ::tzset();
-    std::tm local{};
-    ::localtime_r(&when, &local);
-    char text[40];
-    const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    const long offsetMinutes = local.tm_gmtoff / 60;
-    const long magnitude = std::labs(offsetMinutes);
-    std::snprintf(text + length, sizeof text - length, "%c%02ld:%02ld",
-                  offsetMinutes < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
-    return text;
+    return IsoTime(LocalTime(when));
 }
 
-SystemClock::SystemClock() : separator_(LocaleTimeSeparator()) {}
+std::string UtcIsoTime(std::time_t when) {
+    return IsoTime(UtcTime(when));
+}
+
+SystemClock::SystemClock() : SystemClock(LocaleTimeSeparator()) {}
+
+SystemClock::SystemClock(std::string separator, TimeSource now)
+    : separator_(std::move(separator)), source_(std::move(now)) {}
+
+void SystemClock::setUtc(bool utc) {
+    wantUtc_ = utc;
+    // Nothing has been read in the old zone yet: no minute to protect.
+    if (!lastMinute_ && utc_ != utc) {
+        utc_ = utc;
+        if (onZoneChange)
+            onZoneChange(utc_);
+    }
+}
+
+std::time_t SystemClock::now() const {
+    const std::time_t when = source_ ? source_() : std::time(nullptr);
+    const std::time_t minute = MinuteOf(when);
+    if (lastMinute_ != minute) {
+        lastMinute_ = minute;
+        if (utc_ != wantUtc_) {
+            utc_ = wantUtc_;
+            if (onZoneChange)
+                onZoneChange(utc_);
+        }
+    }
+    return when;
+}
+
+std::tm SystemClock::brokenDown(std::time_t when) const {
+    return utc_ ? UtcTime(when) : LocalTime(when);
+}
 
 std::string SystemClock::format(bool withSeconds) const {
-    // localtime_r reads the time zone only once per process; tzset() reads TZ and
-    // /etc/localtime again (when they changed), so a zone changed while the watch runs counts
-    // from the next tick on instead of queueing every entry at the old hour.
-    ::tzset();
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    std::string text = TwoDigits(local.tm_hour) + separator_ + TwoDigits(local.tm_min);
+    const std::tm time = brokenDown(now());
+    std::string text = TwoDigits(time.tm_hour) + separator_ + TwoDigits(time.tm_min);
     if (withSeconds)
-        text += separator_ + TwoDigits(local.tm_sec);
+        text += separator_ + TwoDigits(time.tm_sec);
     return text;
 }
 
@@ -105,7 +155,8 @@ std::string SystemClock::timeText() const {
     return format(true);
 }
 std::string SystemClock::isoTimeText() const {
-    return LocalIsoTime(std::time(nullptr));
+    const std::time_t when = now();
+    return utc_ ? UtcIsoTime(when) : LocalIsoTime(when);
 }
 
 } // namespace skedula

@@ -131,11 +131,18 @@ void TSkedulaForm::BerichteinDateischreiben1Click() {
         watchOptions_->SetReportFile(BerichteinDateischreiben1->isChecked());
 }
 
+void TSkedulaForm::ZeiteninUTC1Click() {
+    const OptionChecksAfter checks(*this);
+    if (watchOptions_ != nullptr)
+        watchOptions_->SetUtc(ZeiteninUTC1->isChecked());
+}
+
 void TSkedulaForm::ShowOptionChecks() {
     if (watchOptions_ == nullptr)
         return;
     BeimAnmeldenstarten1->setChecked(watchOptions_->StartAtLogin());
     BerichteinDateischreiben1->setChecked(watchOptions_->ReportFile());
+    ZeiteninUTC1->setChecked(watchOptions_->Utc());
 }
 
 void TSkedulaForm::Info1Click() {
@@ -158,6 +165,10 @@ void TSkedulaForm::showListEditing(bool editable) {
 
 void TSkedulaForm::showMinute(const std::string& minuteText) {
     SetAutoSizeText(ZeitLabel, Shown(minuteText));
+}
+
+void TSkedulaForm::showClockZone(bool utc) {
+    SetAutoSizeText(Label6, utc ? "Zeit (UTC)" : "Zeit");
 }
 
 void TSkedulaForm::selectQueueRow(int row) {

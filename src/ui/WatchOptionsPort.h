@@ -17,6 +17,9 @@ public:
     virtual void SetStartAtLogin(bool on) = 0;
     virtual bool ReportFile() const = 0;
     virtual void SetReportFile(bool on) = 0;
+    // "Zeiten in UTC": the watch's times in UTC instead of local time, from the next minute on.
+    virtual bool Utc() const = 0;
+    virtual void SetUtc(bool on) = 0;
 };
 
 } // namespace skedula

@@ -214,5 +214,47 @@ TEST_F(WatchOptionsTest, AReportFileValueThatIsNotValidIsNamedOnceAndReportsStay
     program.mainWindow().close();
 }
 
+// Off when absent; on, the clock read-out's caption says UTC. Before the watch has read the
+// clock there is no minute to keep, so the change shows at once (the next minute's rule is the
+// clock's, tested with the engine).
+TEST_F(WatchOptionsTest, TimesInUtcAreKeptInTheFileAndTheReadOutSaysSo) {
+    {
+        Composition program(Unreachable());
+        TSkedulaForm& form = program.mainWindow();
+        EXPECT_FALSE(form.ZeiteninUTC1->isChecked());
+        EXPECT_EQ(form.Label6->text(), "Zeit");
+        Choose(form.ZeiteninUTC1);
+        EXPECT_TRUE(form.ZeiteninUTC1->isChecked());
+        EXPECT_TRUE(program.clock().utc());
+        EXPECT_EQ(form.Label6->text(), "Zeit (UTC)");
+        EXPECT_EQ(SettingsFile().Load().Value("Watch", "UTC"), "true");
+        EXPECT_TRUE(program.clock().isoTimeText().ends_with("+00:00"));
+    }
+    {
+        Composition program(Unreachable());
+        TSkedulaForm& form = program.mainWindow();
+        EXPECT_TRUE(form.ZeiteninUTC1->isChecked());
+        EXPECT_EQ(form.Label6->text(), "Zeit (UTC)");
+        Choose(form.ZeiteninUTC1);
+        EXPECT_EQ(form.Label6->text(), "Zeit");
+        EXPECT_EQ(SettingsFile().Load().Value("Watch", "UTC"), "false");
+    }
+
+    WriteSettings("[Watch]\nUTC=ja\n");
+    ModalBoxWatcher boxes;
+    Composition program(Unreachable());
+    program.showMainWindow();
+    ASSERT_TRUE(test::WaitUntil([&] { return !boxes.boxes().empty(); }));
+    test::RunPendingEvents();
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text.toStdString(),
+              "Die Einstellungen der Überwachung in " + SettingsFile::DefaultPath() +
+                  " sind ungültig:\n\nUTC=ja: weder true noch false\n\nDie Zeiten gelten in "
+                  "Ortszeit, bis das unter Optionen > Zeiten in UTC eingeschaltet ist.");
+    EXPECT_FALSE(program.mainWindow().ZeiteninUTC1->isChecked());
+    EXPECT_FALSE(program.clock().utc());
+    program.mainWindow().close();
+}
+
 } // namespace
 } // namespace skedula
