@@ -110,16 +110,6 @@ TEST(RadioSettings, AKeyTheProgramDoesNotUseIsKeptButNotChecked) {
     used.host = "10.0.0.5";
     used.port = 4600;
     EXPECT_EQ(UsedPart(network.choice), used);
-
-    // The values a program uses pass through whole.
-    const RadioSettings radio = Read("[Radio]\nProgram=hamlib\nModel=3073\nDevice=/dev/ttyUSB0\n"
-                                     "Baud=19200\nHost=rig pi\nS9dBFS=-30\n");
-    EXPECT_TRUE(radio.problems.empty()) << radio.problems.front();
-    RadioChoice hamlib = radio.choice;
-    hamlib.host = RadioChoice{}.host;
-    hamlib.s9Dbfs = RadioChoice{}.s9Dbfs;
-    EXPECT_EQ(UsedPart(radio.choice), hamlib);
-    EXPECT_EQ(UsedPart(radio.choice).device, "/dev/ttyUSB0");
 }
 
 } // namespace

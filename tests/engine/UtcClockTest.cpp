@@ -38,48 +38,21 @@ protected:
     }
 };
 
-TEST_F(UtcClock, GivesEveryTextInUtcWithTheLocalesSeparator) {
+TEST_F(UtcClock, TextsInUtcKeepTheSeparatorAndAChangeWaitsForTheNextMinute) {
     now = UtcMilliseconds(22, 30, 7); // 01:30 of the next day here
-    SystemClock local(".", source);
-    EXPECT_EQ(local.minuteText(), "01.30");
-    EXPECT_EQ(local.timeText(), "01.30.07");
-    EXPECT_EQ(local.isoTimeText(), "2026-12-08T01:30:07+03:00");
-
-    SystemClock utc(".", source);
-    Listen(utc);
-    utc.setUtc(true); // before the first reading: at once
-    EXPECT_EQ(told, std::vector<bool>{true});
-    EXPECT_EQ(utc.minuteText(), "22.30");
-    EXPECT_EQ(utc.timeText(), "22.30.07");
-    EXPECT_EQ(utc.isoTimeText(), "2026-12-07T22:30:07+00:00");
-    EXPECT_EQ(told, std::vector<bool>{true});
-}
-
-TEST_F(UtcClock, AChangeCountsFromTheNextMinute) {
-    SystemClock clock(":", source);
+    SystemClock clock(".", source);
     Listen(clock);
-    now = UtcMilliseconds(12, 5, 30);
-    EXPECT_EQ(clock.minuteText(), "15:05");
+    EXPECT_EQ(clock.isoTimeText(), "2026-12-08T01:30:07+03:00");
 
     clock.setUtc(true);
-    now = UtcMilliseconds(12, 5, 59, 999);
-    EXPECT_EQ(clock.timeText(), "15:05:59");
-    EXPECT_FALSE(clock.utc());
+    now = UtcMilliseconds(22, 30, 59, 999);
+    EXPECT_EQ(clock.timeText(), "01.30.59") << "the minute already read stays local";
     EXPECT_TRUE(told.empty());
-    now = UtcMilliseconds(12, 6, 0);
-    EXPECT_EQ(clock.minuteText(), "12:06");
-    EXPECT_TRUE(clock.utc());
+    now = UtcMilliseconds(22, 31, 0);
+    EXPECT_EQ(clock.minuteText(), "22.31");
+    EXPECT_EQ(clock.timeText(), "22.31.00");
+    EXPECT_EQ(clock.isoTimeText(), "2026-12-07T22:31:00+00:00");
     EXPECT_EQ(told, std::vector<bool>{true});
-
-    // Back and forth within a minute: the next one is as the last choice says.
-    clock.setUtc(false);
-    clock.setUtc(true);
-    now = UtcMilliseconds(12, 7, 0);
-    EXPECT_EQ(clock.isoTimeText(), "2026-12-07T12:07:00+00:00");
-    clock.setUtc(false);
-    now = UtcMilliseconds(12, 8, 0);
-    EXPECT_EQ(clock.isoTimeText(), "2026-12-07T15:08:00+03:00");
-    EXPECT_EQ(told, (std::vector<bool>{true, false}));
 }
 
 // A watch over the real clock in a zone with an offset, its list kept in UTC. The option is
