@@ -57,22 +57,5 @@ TEST_F(RegionalSeparator, ComesFromTheUsersTimeFormat) {
     EXPECT_EQ(minute[2], '.');
 }
 
-TEST(WindowsClock, TextsOfOneReadingAgree) {
-    const WindowsClock clock(":");
-    // Read until minute text, time text and ISO time fall into one minute.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const std::string minute = clock.minuteText();
-        const std::string time = clock.timeText();
-        const std::string iso = clock.isoTimeText();
-        if (time.substr(0, 5) != minute || iso.substr(11, 5) != minute)
-            continue;
-        EXPECT_EQ(time.size(), 8u);
-        EXPECT_EQ(iso.size(), 25u);
-        EXPECT_TRUE(iso[19] == '+' || iso[19] == '-') << iso;
-        return;
-    }
-    FAIL() << "minute, time and ISO texts never agreed";
-}
-
 } // namespace
 } // namespace skedula

@@ -198,8 +198,6 @@ TEST(DdeErrorMessage, NamesTheCodeInUpperCaseHex) {
               "DDE-Fehler - Konversation konnte nicht eingerichtet werden ($0400A)");
     EXPECT_EQ(DdeErrorMessage(0x4007),
               "Wegen Speichermangel bei DDE ist ein Fehler aufgetreten ($04007).");
-    EXPECT_EQ(DdeErrorMessage(0x4008),
-              "Wegen Speichermangel bei DDE ist ein Fehler aufgetreten ($04008).");
     EXPECT_EQ(DdeErrorMessage(0x4006), "DDE gab einen Fehler zur\xc3\xbc"
                                        "ck ($04006)");
 }

@@ -145,14 +145,5 @@ TEST(WinListFile, FailuresGiveTheMessageOfTheWindowsErrorNumber) {
     EXPECT_EQ(ErrorOf([&] { LoadList(list, "NUL"); }), "Dateizugriff verweigert");
 }
 
-TEST(WinListFile, ErrorTexts) {
-    EXPECT_EQ(ListFileErrorText(4), "Zu viele ge\xc3\xb6"
-                                    "ffnete Dateien");
-    EXPECT_EQ(ListFileErrorText(100), "Versuch hinter dem Dateiende zu lesen");
-    EXPECT_EQ(ListFileErrorText(ERROR_DISK_FULL), "Zu wenig Speicherplatz");
-    EXPECT_EQ(ListFileErrorText(106), "Ung\xc3\xbcltige numerische Eingabe");
-    EXPECT_EQ(ListFileErrorText(123), "E/A-Fehler 123");
-}
-
 } // namespace
 } // namespace skedula
