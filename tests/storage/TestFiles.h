@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -16,11 +17,20 @@ namespace skedula::test {
 
 class TempFolder {
 public:
+    // A new folder of the user's alone under the temporary folder; written without mkdtemp,
+    // which the Windows build's C library lacks.
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "skedula-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::filesystem::path candidate =
+                std::filesystem::temp_directory_path() / ("skedula-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate)) {
+                std::filesystem::permissions(candidate, std::filesystem::perms::owner_all);
+                path_ = candidate;
+                return;
+            }
+        }
+        throw std::runtime_error("no temporary folder");
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
