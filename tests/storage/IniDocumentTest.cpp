@@ -87,14 +87,11 @@ TEST(IniDocument, AGroupLineMayEndInAComment) {
 TEST(IniDocument, AValueKeepsItsBlanksAndQuotesThroughWritingAndReading) {
     const std::pair<std::string, std::string> values[] = {
         {"/home/me/Liste ", "\"/home/me/Liste \""},
-        {" a", "\" a\""},
         {"\ta\t", "\"\ta\t\""},
         {"  ", "\"  \""},
         {"\"quoted\"", "\"\"quoted\"\""},
-        {"\"\"", "\"\"\"\""},
         {"\"", "\""},
         {"\"half", "\"half"},
-        {"a \"b\" c", "a \"b\" c"},
         {"/dev/ttyUSB0", "/dev/ttyUSB0"},
         {"", ""},
     };
