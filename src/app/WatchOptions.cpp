@@ -65,23 +65,25 @@ std::optional<std::string> WatchOptions::ProblemReport() const {
 }
 
 void WatchOptions::ListFileUsed(const std::string& path) {
-    // Absolute, since the entry and the next start read it from any folder.
+    // Absolute, since the entry and the next start read it from any folder; otherwise as
+    // given: cleaning ".." away by the letters would name another file where the folder
+    // before it is a symbolic link.
     std::error_code error;
-    const std::string absolute = std::filesystem::absolute(path, error).lexically_normal().string();
+    const std::string absolute = std::filesystem::absolute(path, error).string();
     // A settings value is one line: a name with a line break cannot be kept.
     if (error || absolute.find_first_of("\r\n") != std::string::npos)
         return;
     const bool changed = absolute != lastList_;
     lastList_ = absolute;
     EachOf({[&] {
-                if (changed && StartAtLogin())
-                    WriteEntry();
+                if (changed)
+                    FollowEntry();
             },
             [&] { Store(); }});
 }
 
 bool WatchOptions::StartAtLogin() const {
-    return AutostartEntryExists(entryPath_);
+    return AutostartEntryOn(entryPath_);
 }
 
 void WatchOptions::SetStartAtLogin(bool on) {
@@ -144,6 +146,17 @@ void WatchOptions::WriteEntry() const {
         return;
     try {
         WriteAutostartEntry(entryPath_, program_, *lastList_);
+    } catch (const Error& e) {
+        throw Error(entryPath_ + ": " + e.what());
+    }
+}
+
+void WatchOptions::FollowEntry() const {
+    if (!lastList_)
+        return;
+    // Also an entry the desktop switched off: it starts the right list once switched on there.
+    try {
+        FollowListInAutostartEntry(entryPath_, program_, *lastList_);
     } catch (const Error& e) {
         throw Error(entryPath_ + ": " + e.what());
     }

@@ -50,6 +50,7 @@ private:
     // Writes what differs from the file; throws Error naming it.
     void Store();
     void WriteEntry() const;
+    void FollowEntry() const;
     bool ListIsThere() const;
 
     ReportWriter& reports_;

@@ -29,6 +29,24 @@ struct Target {
     std::optional<struct stat> stats; // absent when the file does not exist yet
 };
 
+std::string FolderOf(const std::string& file) {
+    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    return folder.empty() ? std::string(".") : folder.string();
+}
+
+// The kernel's rule for links in shared folders such as /tmp (fs.protected_symlinks), which
+// links the program follows itself never meet: a link in a sticky folder that everybody may
+// write to is followed only when it belongs to the saving user or to the folder's owner.
+// Applied whatever the system's setting, so that another user's link there can never turn a
+// save onto the listener's own files.
+bool MayFollow(const std::string& link, const struct stat& linkInfo) {
+    struct stat folder {};
+    if (::stat(FolderOf(link).c_str(), &folder) != 0)
+        return false;
+    const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+    return !shared || linkInfo.st_uid == ::geteuid() || linkInfo.st_uid == folder.st_uid;
+}
+
 // The name at the end of a chain of symbolic links, which need not exist yet: saving through
 // a link whose target is missing creates the target and leaves the link in place.
 std::string FollowLinks(const std::string& path) {
@@ -38,6 +56,8 @@ std::string FollowLinks(const std::string& path) {
         // Any other failure than "not a link" shows again, with its errno, when the end is used.
         if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
             return current;
+        if (!MayFollow(current, info))
+            ThrowFileError(EACCES, path);
         std::error_code error;
         const std::filesystem::path next = std::filesystem::read_symlink(current, error);
         if (error)
@@ -115,11 +135,6 @@ int WriteAll(int fd, std::string_view content) {
     return 0;
 }
 
-std::string FolderOf(const std::string& file) {
-    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
-    return folder.empty() ? std::string(".") : folder.string();
-}
-
 // A writable file whose folder takes no new names cannot be replaced by renaming, and a file
 // with further names (hard links) would be split from them by it: both are written in place.
 bool MustWriteInPlace(const Target& target) {
@@ -129,15 +144,46 @@ bool MustWriteInPlace(const Target& target) {
            ::faccessat(AT_FDCWD, FolderOf(target.path).c_str(), W_OK | X_OK, AT_EACCESS) != 0;
 }
 
-// Not atomic: a failure part-way leaves the file incomplete, as the old program's save did.
+// Makes room for length bytes from the start of the file, so that overwriting the old bytes
+// cannot run out of it half-way. Returns 0, or the errno; a failed reservation leaves the file
+// as it was.
+int Reserve(int fd, off_t oldSize, std::size_t length) {
+    if (length == 0)
+        return 0; // nothing to make room for, and posix_fallocate refuses a length of 0
+    int errnum = 0;
+    do
+        errnum = ::posix_fallocate(fd, 0, static_cast<off_t>(length));
+    while (errnum == EINTR);
+    if (errnum == 0)
+        return 0;
+    // Some file systems keep what they could allocate, with the file grown over it: give the
+    // zeros back.
+    struct stat now {};
+    if (::fstat(fd, &now) == 0 && now.st_size > oldSize)
+        (void)::ftruncate(fd, oldSize);
+    return errnum;
+}
+
+// Not atomic, but a full disk or quota changes nothing: the new length is reserved before the
+// first old byte is overwritten, and only then is the content written over the old one, cut to
+// its length and flushed. Only a failure after the reservation (a disk that fails to write)
+// can leave the file incomplete, as the old program's save did.
 void WriteInPlace(const Target& target, std::string_view content) {
     // O_NONBLOCK: should the file have become a pipe since it was looked at, the open fails
     // instead of waiting for a reader.
-    UniqueFd fd(
-        ::open(target.path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    UniqueFd fd(::open(target.path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd.valid())
         ThrowFileError(errno, target.path);
-    int errnum = WriteAll(fd.get(), content);
+    struct stat before {};
+    if (::fstat(fd.get(), &before) != 0)
+        ThrowFileError(errno, target.path);
+    if (!S_ISREG(before.st_mode))
+        ThrowFileError(EINVAL, target.path);
+    int errnum = Reserve(fd.get(), before.st_size, content.size());
+    if (errnum == 0)
+        errnum = WriteAll(fd.get(), content);
+    if (errnum == 0 && ::ftruncate(fd.get(), static_cast<off_t>(content.size())) != 0)
+        errnum = errno;
     if (errnum == 0 && ::fsync(fd.get()) != 0)
         errnum = errno;
     if (errnum == 0 && fd.close() != 0)

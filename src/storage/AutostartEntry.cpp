@@ -4,10 +4,13 @@
 #include "engine/Utf8.h"
 #include "storage/AtomicFile.h"
 #include "storage/FileError.h"
+#include "storage/IniDocument.h"
+#include "storage/RegularFile.h"
 #include "storage/UserFolders.h"
 
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +20,9 @@ namespace {
 
 constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
 constexpr std::string_view kDeletedSuffix = " (deleted)";
+constexpr std::string_view kGroup = "Desktop Entry";
+// An entry is a dozen lines; a file far larger is not one to edit.
+constexpr std::size_t kMaxEntryBytes = 64 * 1024;
 
 bool Representable(std::string_view text) {
     if (!IsValidUtf8(text))
@@ -53,6 +59,39 @@ std::string StringValue(std::string_view text) {
     return value;
 }
 
+std::string ExecValue(const std::string& program, const std::string& listPath) {
+    // Not cleaned of "..": behind a symbolic link that would be another file.
+    const std::string list = std::filesystem::absolute(listPath).string();
+    return StringValue(ExecArgument(program) + " --start " + ExecArgument(list));
+}
+
+// The entry as the desktop keeps it; nothing when there is none.
+std::optional<IniDocument> ReadEntry(const std::string& entryPath) {
+    const std::optional<std::string> text = ReadRegularFile(entryPath, kMaxEntryBytes);
+    if (!text)
+        return std::nullopt;
+    if (text->size() > kMaxEntryBytes)
+        ThrowFileError(EFBIG, entryPath);
+    return IniDocument(*text);
+}
+
+// Booleans as GLib reads them for the desktops.
+bool Is(const std::optional<std::string>& value, bool expected) {
+    if (!value)
+        return false;
+    return expected ? (*value == "true" || *value == "1") : (*value == "false" || *value == "0");
+}
+
+bool SwitchedOff(const IniDocument& entry) {
+    return Is(entry.WrittenValue(kGroup, "Hidden"), true) ||
+           Is(entry.WrittenValue(kGroup, "X-GNOME-Autostart-enabled"), false);
+}
+
+void WriteEntry(const std::string& entryPath, const IniDocument& entry) {
+    MakeFolders(std::filesystem::path(entryPath).parent_path().string());
+    ReplaceFileContent(entryPath, entry.Text());
+}
+
 } // namespace
 
 std::string AutostartEntryPath() {
@@ -87,14 +126,12 @@ std::string ExecArgument(std::string_view argument) {
 }
 
 std::string AutostartEntryText(const std::string& program, const std::string& listPath) {
-    const std::string list = std::filesystem::absolute(listPath).lexically_normal().string();
-    const std::string exec = ExecArgument(program) + " --start " + ExecArgument(list);
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Skedula\n"
            "Comment=Startet beim Anmelden die Überwachung\n"
            "Exec=" +
-           StringValue(exec) +
+           ExecValue(program, listPath) +
            "\n"
            "TryExec=" +
            StringValue(program) +
@@ -105,9 +142,30 @@ std::string AutostartEntryText(const std::string& program, const std::string& li
 
 void WriteAutostartEntry(const std::string& entryPath, const std::string& program,
                          const std::string& listPath) {
-    const std::string text = AutostartEntryText(program, listPath);
-    MakeFolders(std::filesystem::path(entryPath).parent_path().string());
-    ReplaceFileContent(entryPath, text);
+    std::optional<IniDocument> entry = ReadEntry(entryPath);
+    if (!entry || !entry->HasGroup(kGroup)) {
+        WriteEntry(entryPath, IniDocument(AutostartEntryText(program, listPath)));
+        return;
+    }
+    // The desktop's own lines stay; only what switched the entry off is switched back.
+    entry->SetWrittenValue(kGroup, "Exec", ExecValue(program, listPath));
+    if (Is(entry->WrittenValue(kGroup, "Hidden"), true))
+        entry->SetWrittenValue(kGroup, "Hidden", "false");
+    if (Is(entry->WrittenValue(kGroup, "X-GNOME-Autostart-enabled"), false))
+        entry->SetWrittenValue(kGroup, "X-GNOME-Autostart-enabled", "true");
+    WriteEntry(entryPath, *entry);
+}
+
+void FollowListInAutostartEntry(const std::string& entryPath, const std::string& program,
+                                const std::string& listPath) {
+    std::optional<IniDocument> entry = ReadEntry(entryPath);
+    if (!entry || !entry->HasGroup(kGroup))
+        return;
+    const std::string exec = ExecValue(program, listPath);
+    if (entry->WrittenValue(kGroup, "Exec") == exec)
+        return;
+    entry->SetWrittenValue(kGroup, "Exec", exec);
+    WriteEntry(entryPath, *entry);
 }
 
 void RemoveAutostartEntry(const std::string& entryPath) {
@@ -118,6 +176,15 @@ void RemoveAutostartEntry(const std::string& entryPath) {
 bool AutostartEntryExists(const std::string& entryPath) {
     struct stat info {};
     return ::stat(entryPath.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool AutostartEntryOn(const std::string& entryPath) {
+    try {
+        const std::optional<IniDocument> entry = ReadEntry(entryPath);
+        return entry && entry->HasGroup(kGroup) && !SwitchedOff(*entry);
+    } catch (const Error&) {
+        return false; // what cannot be read here, the desktop cannot start either
+    }
 }
 
 } // namespace skedula

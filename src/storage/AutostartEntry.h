@@ -20,15 +20,25 @@ std::string ThisProgram();
 // (not UTF-8, or a control character other than tab, line feed and carriage return).
 std::string ExecArgument(std::string_view argument);
 
-// The entry's whole text: Exec is program, --start and the list's absolute path.
+// A new entry's whole text: Exec is program, --start and the list's absolute path (not
+// cleaned of "..", which behind a symbolic link would name another file).
 std::string AutostartEntryText(const std::string& program, const std::string& listPath);
 
-// Writes the entry atomically, making the autostart folder when it is missing.
-// Throws Error with the German message.
+// Switches the entry on for the list. A new entry gets AutostartEntryText; an existing one
+// keeps every line the desktop wrote except Exec, which follows the list, and the keys that
+// switched it off (Hidden=true, X-GNOME-Autostart-enabled=false), which are switched back. The
+// autostart folder is made when it is missing. Throws Error with the German message.
 void WriteAutostartEntry(const std::string& entryPath, const std::string& program,
                          const std::string& listPath);
+// Lets an existing entry's Exec line follow the list, on or off, and changes nothing else;
+// with no entry it does nothing. Throws Error with the German message.
+void FollowListInAutostartEntry(const std::string& entryPath, const std::string& program,
+                                const std::string& listPath);
 // Removes the entry; an entry that is not there is no error.
 void RemoveAutostartEntry(const std::string& entryPath);
 bool AutostartEntryExists(const std::string& entryPath);
+// Whether the entry starts Skedula at login: it exists, can be read, and the desktop has not
+// switched it off (Hidden=true, GNOME's X-GNOME-Autostart-enabled=false).
+bool AutostartEntryOn(const std::string& entryPath);
 
 } // namespace skedula

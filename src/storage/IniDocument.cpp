@@ -23,6 +23,26 @@ std::string OneLine(std::string_view value) {
     return line;
 }
 
+bool InQuotes(std::string_view value) {
+    return value.size() >= 2 && value.front() == '"' && value.back() == '"';
+}
+
+// Reading trims a value and takes one pair of double quotes off it, so a value that would
+// lose something on the way goes into quotes: blanks at its ends, or quotes of its own there.
+std::string Quoted(std::string value) {
+    const bool blankAtEnd = !value.empty() && (Blanks.find(value.front()) != std::string::npos ||
+                                               Blanks.find(value.back()) != std::string::npos);
+    if (blankAtEnd || InQuotes(value))
+        return '"' + value + '"';
+    return value;
+}
+
+std::string Unquoted(std::string_view value) {
+    if (InQuotes(value))
+        value = value.substr(1, value.size() - 2);
+    return std::string(value);
+}
+
 } // namespace
 
 IniDocument::IniDocument(std::string_view text) {
@@ -49,8 +69,16 @@ IniDocument::Parsed IniDocument::Parse(std::string_view line) {
     const std::string_view text = Trimmed(line);
     if (text.empty() || text.front() == ';' || text.front() == '#')
         return {};
-    if (text.front() == '[' && text.back() == ']')
-        return {Parsed::Kind::Group, std::string(Trimmed(text.substr(1, text.size() - 2))), {}};
+    if (text.front() == '[') {
+        // "[Radio] ; my radio" is the group Radio: a comment may follow the bracket.
+        const std::size_t close = text.find(']');
+        if (close == std::string_view::npos)
+            return {};
+        const std::string_view rest = Trimmed(text.substr(close + 1));
+        if (!rest.empty() && rest.front() != ';' && rest.front() != '#')
+            return {};
+        return {Parsed::Kind::Group, std::string(Trimmed(text.substr(1, close - 1))), {}};
+    }
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos || equals == 0)
         return {};
@@ -82,6 +110,14 @@ std::optional<std::size_t> IniDocument::FindKey(std::string_view group,
 }
 
 std::optional<std::string> IniDocument::Value(std::string_view group, std::string_view key) const {
+    const std::optional<std::string> written = WrittenValue(group, key);
+    if (!written)
+        return std::nullopt;
+    return Unquoted(*written);
+}
+
+std::optional<std::string> IniDocument::WrittenValue(std::string_view group,
+                                                     std::string_view key) const {
     const std::optional<std::size_t> index = FindKey(group, key);
     if (!index)
         return std::nullopt;
@@ -89,6 +125,11 @@ std::optional<std::string> IniDocument::Value(std::string_view group, std::strin
 }
 
 void IniDocument::SetValue(std::string_view group, std::string_view key, std::string_view value) {
+    SetWrittenValue(group, key, Quoted(OneLine(value)));
+}
+
+void IniDocument::SetWrittenValue(std::string_view group, std::string_view key,
+                                  std::string_view value) {
     const std::string line = std::string(key) + "=" + OneLine(value);
     if (const std::optional<std::size_t> index = FindKey(group, key)) {
         lines_[*index] = line;

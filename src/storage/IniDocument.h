@@ -19,13 +19,20 @@ public:
     explicit IniDocument(std::string_view text);
 
     bool HasGroup(std::string_view group) const;
-    // The key's value with the blanks around it removed; when a key appears more than once
-    // in a group, the last one counts. Names are compared exactly.
+    // The key's value with the blanks around it removed, and then one pair of double quotes
+    // around all of it (`Key=" a "` is " a "); when a key appears more than once in a group,
+    // the last one counts. Names are compared exactly. A group line may end in a comment.
     std::optional<std::string> Value(std::string_view group, std::string_view key) const;
     // Rewrites the line that Value reads, or adds the key at the end of the group, or the
     // group at the end of the document. Line breaks in the value become blanks: a value is
-    // one line.
+    // one line. A value with a blank at either end, or with double quotes at both, is written
+    // in double quotes, so that Value gives it back as it was.
     void SetValue(std::string_view group, std::string_view key, std::string_view value);
+
+    // The same without the quotes, for files whose readers do not take them off (a desktop
+    // entry): the value as the line holds it, blanks around it removed.
+    std::optional<std::string> WrittenValue(std::string_view group, std::string_view key) const;
+    void SetWrittenValue(std::string_view group, std::string_view key, std::string_view value);
 
     // The document as a file's content: every line as it was read, changed lines in their
     // new form, each ending in the line end the document uses.

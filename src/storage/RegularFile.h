@@ -4,6 +4,8 @@
 
 #include "storage/UniqueFd.h"
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -20,6 +22,13 @@ struct RegularFile {
 // file. A folder, a pipe or a device throws the list files' error for it, as does a failed
 // open.
 RegularFile OpenRegularFile(const std::string& path, int flags, mode_t mode = 0);
+
+// The content of a small file the program reads whole (the settings file, the autostart entry),
+// opened as OpenRegularFile opens it, so that a pipe or a device of that name never hangs the
+// program. Nothing when the file or its folder does not exist. Reads at most maxBytes + 1
+// bytes: more than maxBytes tells the caller that the file is not what it should be.
+// Throws the list files' error for any other failure.
+std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t maxBytes);
 
 // Flushes the folder that holds file, so that a file's new name survives a power cut. Best
 // effort: not every file system can flush a folder, and the content is safe already.

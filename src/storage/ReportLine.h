@@ -13,7 +13,9 @@ namespace skedula {
 inline constexpr std::string_view kReportHeader = "Zeit;Frequenz;Mode;S1;S2;S3;Schwelle;Alarm\r\n";
 
 // One field: the bytes as UTF-8 (Windows-1252 when they are not UTF-8, as the window shows
-// them), in double quotes with inner quotes doubled when they hold ';', '"', CR or LF.
+// them), after an apostrophe when they begin with '=', '+', '-', '@', TAB or CR (which a
+// spreadsheet would take for a formula), in double quotes with inner quotes doubled when
+// they hold ';', '"', CR or LF.
 std::string CsvField(std::string_view bytes);
 
 // A reported measurement's line with its CR LF: its time, the radio's frequency and mode

@@ -20,12 +20,13 @@ public:
     const std::string& Path() const { return path_; }
 
     // An empty document when the file (or its folder) does not exist. Throws Error naming
-    // the file when it exists but cannot be read or is far larger than settings can be.
+    // the file when it exists but cannot be read, is no regular file (a pipe or a device of
+    // that name is refused at once, never waited on) or is far larger than settings can be.
     IniDocument Load() const;
     // Reads the file afresh, so that what was written meanwhile (by hand or by another
-    // dialog) stays, lets change set its keys and replaces the file with the result. The
-    // folder is made when it is missing. On failure Error names the file, and the file is as
-    // it was.
+    // dialog) stays, lets change set its keys and replaces the file with the result. Missing
+    // folders are made as UserFolders makes them (0700). On failure Error names the file, and the
+    // file is as it was.
     void Update(const std::function<void(IniDocument&)>& change) const;
 
 private:

@@ -1,5 +1,5 @@
-// Where the user's own files live, after the XDG base directory rules. The report file and
-// the autostart entry find their folders here.
+// Where the user's own files live, after the XDG base directory rules. The report file, the
+// autostart entry and the settings file find their folders here, and make them with it.
 #pragma once
 
 #include <string>

@@ -51,7 +51,10 @@ QVariant CellGridModel::data(const QModelIndex& index, int role) const {
 bool CellGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || role != Qt::EditRole || !editable_)
         return false;
-    const std::string text = value.toString().toStdString();
+    // However the text came, a line break never enters a cell: the list file would shift
+    // every later cell by a line.
+    std::string text = value.toString().toStdString();
+    std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
     if (DisplayText(grid_.cell(index.column(), index.row() + 1)) == text)
         return true; // keep the loaded bytes of a cell that the user did not change
     grid_.setCell(index.column(), index.row() + 1, text);

@@ -1,6 +1,6 @@
 // A Qt table model over one of the engine's cell grids. Grid row 0 is the header row; the
 // model's rows are the grid's shown rows below it. Cells are shown as UTF-8, or as
-// Windows-1252 when not valid UTF-8; an edited cell is stored as UTF-8.
+// Windows-1252 when not valid UTF-8; an edited cell is stored as UTF-8, without CR and LF.
 #pragma once
 
 #include "engine/CellGrid.h"

@@ -3,10 +3,36 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QStyledItemDelegate>
+#include <QValidator>
 
 namespace skedula {
 
 namespace {
+
+// A cell is one line of the list file: a line break that arrives in the editor (pasted,
+// dropped, put in by an input method) is dropped at once, before the cell or the editor's
+// display gets it. "7200000" copied with its line end stays a frequency.
+class OneLineValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& position) const override {
+        qsizetype kept = 0;
+        int cursor = position;
+        for (qsizetype i = 0; i < input.size(); ++i) {
+            const QChar c = input.at(i);
+            if (c == u'\r' || c == u'\n') {
+                if (i < position)
+                    --cursor;
+                continue;
+            }
+            input[kept++] = c;
+        }
+        input.truncate(kept);
+        position = cursor;
+        return Acceptable;
+    }
+};
 
 // An editor that hands its text to the cell at every change, so that nothing typed is lost
 // when the watch starts (which switches editing off) while the cell is still being edited.
@@ -19,12 +45,22 @@ public:
                           const QModelIndex& index) const override {
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
         if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            line->setValidator(new OneLineValidator(line));
             auto* self = const_cast<LiveEditDelegate*>(this);
             connect(line, &QLineEdit::textEdited, self,
                     [self, line] { emit self->commitData(line); });
         }
         openEditor_ = editor;
         return editor;
+    }
+
+    // The cell announces every change the editor hands over, and the view then puts the
+    // cell's text back into the editor, which would move the cursor to the end at every key.
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        const auto* line = qobject_cast<QLineEdit*>(editor);
+        if (line != nullptr && line->text() == index.data(Qt::EditRole).toString())
+            return;
+        QStyledItemDelegate::setEditorData(editor, index);
     }
 
     void closeOpenEditor() {

@@ -76,6 +76,57 @@ TEST(AutostartEntry, IsWrittenValidWithItsExactExecLineAndRemoved) {
                   (std::filesystem::current_path() / "liste.txt").string());
 }
 
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    return text.replace(text.find(from), from.size(), to);
+}
+
+// Desktops switch an entry off by editing it. What they wrote stays; only Exec follows the list,
+// and switching it on from Skedula also turns their switch back.
+TEST(AutostartEntry, AnEntryTheDesktopSwitchedOffCountsAsOffAndKeepsWhatTheDesktopWrote) {
+    test::TempFolder home;
+    const std::string entry = home / "autostart/skedula.desktop";
+    EXPECT_FALSE(AutostartEntryOn(entry));
+    FollowListInAutostartEntry(entry, "/usr/bin/skedula", "/home/anna/tag.txt");
+    EXPECT_FALSE(AutostartEntryExists(entry)) << "following a list never makes an entry";
+
+    const std::pair<std::string, std::string> switches[] = {
+        {"Hidden=true", "Hidden=false"},
+        {"X-GNOME-Autostart-enabled=false", "X-GNOME-Autostart-enabled=true"},
+        {"X-GNOME-Autostart-enabled = 0", "X-GNOME-Autostart-enabled=true"},
+    };
+    for (const auto& [off, on] : switches) {
+        const std::string desktopWrote = "[Desktop Entry]\n"
+                                         "Type=Application\n"
+                                         "Name=Skedula\n"
+                                         "Name[de]=Skedula \xC3\xBC"
+                                         "berwacht\n"
+                                         "# edited by the desktop\n"
+                                         "Exec=/usr/bin/skedula --start /home/anna/nacht.txt\n"
+                                         "X-GNOME-Autostart-Delay=30\n" +
+                                         off + "\n";
+        std::filesystem::create_directories(home / "autostart");
+        test::WriteFile(entry, desktopWrote);
+        EXPECT_FALSE(AutostartEntryOn(entry)) << off;
+
+        FollowListInAutostartEntry(entry, "/usr/bin/skedula", "/home/anna/tag.txt");
+        const std::string followed = Replaced(desktopWrote, "nacht.txt", "tag.txt");
+        EXPECT_EQ(ReadFile(entry), followed) << off;
+        EXPECT_FALSE(AutostartEntryOn(entry)) << off;
+
+        WriteAutostartEntry(entry, "/usr/bin/skedula", "/home/anna/tag.txt");
+        EXPECT_EQ(ReadFile(entry), Replaced(followed, off, on));
+        EXPECT_TRUE(AutostartEntryOn(entry)) << off;
+    }
+
+    // A file there that is no desktop entry starts nothing, and is replaced when switched on.
+    test::WriteFile(entry, "Exec=/usr/bin/skedula\n");
+    EXPECT_FALSE(AutostartEntryOn(entry));
+    WriteAutostartEntry(entry, "/usr/bin/skedula", "/home/anna/tag.txt");
+    EXPECT_EQ(ReadFile(entry), AutostartEntryText("/usr/bin/skedula", "/home/anna/tag.txt"));
+    EXPECT_TRUE(AutostartEntryOn(entry));
+    EXPECT_EQ(Validate(entry), "exit 0: ");
+}
+
 TEST(AutostartEntry, FilesLiveWhereTheXdgRulesPutThemAndTheMenuEntryOpensAFile) {
     EnvScope home("HOME", "/home/anna");
     for (const char* unusable : {static_cast<const char*>(nullptr), "relative/path"}) {

@@ -73,5 +73,39 @@ TEST(IniDocument, SettingAValueRewritesOnlyItsLine) {
     EXPECT_EQ(IniDocument(document.Text()).Value("Radio", "Model"), "1");
 }
 
+TEST(IniDocument, AGroupLineMayEndInAComment) {
+    IniDocument document("[Radio] ; mein Funkger\xC3\xA4t\nProgram=hamlib\n"
+                         "[Watch]# nachts\nLastList=/a.txt\n");
+    EXPECT_EQ(document.Value("Radio", "Program"), "hamlib");
+    EXPECT_EQ(document.Value("Watch", "LastList"), "/a.txt");
+    document.SetValue("Radio", "Port", "4533");
+    EXPECT_EQ(document.Text(), "[Radio] ; mein Funkger\xC3\xA4t\nProgram=hamlib\nPort=4533\n"
+                               "[Watch]# nachts\nLastList=/a.txt\n");
+}
+
+// What is written is read back as it was, and a value in quotes by hand is read without them.
+TEST(IniDocument, AValueKeepsItsBlanksAndQuotesThroughWritingAndReading) {
+    const std::pair<std::string, std::string> values[] = {
+        {"/home/me/Liste ", "\"/home/me/Liste \""},
+        {"\ta\t", "\"\ta\t\""},
+        {"  ", "\"  \""},
+        {"\"quoted\"", "\"\"quoted\"\""},
+        {"\"", "\""},
+        {"\"half", "\"half"},
+        {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+        {"", ""},
+    };
+    for (const auto& [value, written] : values) {
+        IniDocument document;
+        document.SetValue("Watch", "LastList", value);
+        EXPECT_EQ(document.Text(), "[Watch]\nLastList=" + written + "\n") << value;
+        EXPECT_EQ(IniDocument(document.Text()).Value("Watch", "LastList"), value) << value;
+    }
+    const IniDocument byHand("[Radio]\nDevice = \" /dev/tty S0 \" \nHost=\"\"\n");
+    EXPECT_EQ(byHand.Value("Radio", "Device"), " /dev/tty S0 ");
+    EXPECT_EQ(byHand.Value("Radio", "Host"), "");
+    EXPECT_EQ(byHand.WrittenValue("Radio", "Device"), "\" /dev/tty S0 \"");
+}
+
 } // namespace
 } // namespace skedula

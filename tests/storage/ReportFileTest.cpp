@@ -73,6 +73,29 @@ TEST(ReportLine, TimeWithTheOffsetOfTheMomentAndFieldsQuotedAsTheWindowShowsThem
     EXPECT_EQ(CsvField("H\xF6rer\x80;.wav"), "\"H\xC3\xB6rer\xE2\x82\xAC;.wav\""); // Windows-1252
 }
 
+// A shared list's alarm cell "=HYPERLINK(...)" must stay text when the file is opened.
+TEST(ReportLine, AFieldASpreadsheetWouldTakeForAFormulaGetsAnApostrophe) {
+    const std::pair<std::string, std::string> fields[] = {
+        {"=HYPERLINK(\"http://x\";\"y\")", "\"'=HYPERLINK(\"\"http://x\"\";\"\"y\"\")\""},
+        {"+49", "'+49"},
+        {"-3", "'-3"},
+        {"@SUMME(A1)", "'@SUMME(A1)"},
+        {"\tUSB", "'\tUSB"},
+        {"\rAM", "\"'\rAM\""},
+        {"\n=1", "\"\n=1\""}, // quoted, and no formula at its start
+        {" =1", " =1"},
+        {"'=1", "'=1"},
+    };
+    for (const auto& [bytes, field] : fields)
+        EXPECT_EQ(CsvField(bytes), field) << bytes;
+
+    Measurement m = fakes::ReportedMeasurement("1970-01-01T00:00:00+00:00");
+    m.radioMode = "-USB";
+    m.alarm = "=cmd|' /C calc'!A0";
+    EXPECT_EQ(FormatReportLine(m), "1970-01-01T00:00:00+00:00;7100000;'-USB;7;7;7;5;"
+                                   "'=cmd|' /C calc'!A0\r\n");
+}
+
 TEST(ReportFile, TheHeaderComesOnceAndEachReportIsALineOfItsOwn) {
     test::TempFolder home;
     const std::string path = home / "new/Skedula/berichte.csv";

@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -115,9 +116,53 @@ TEST(SaveList, AFileWithSeveralNamesIsWrittenInPlace) {
     WriteFile(folder / "list.lst", kOldContent);
     std::filesystem::create_hard_link(folder / "list.lst", folder / "other.lst");
     SaveList(FilledList("new"), folder / "list.lst");
-    EXPECT_EQ(ReadFile(folder / "other.lst").substr(0, 8), "new1.0\r\n");
+    EXPECT_EQ(ReadFile(folder / "other.lst"), FormatList(FilledList("new")));
     EXPECT_EQ(std::filesystem::hard_link_count(folder / "list.lst"), 2u);
     EXPECT_EQ(FolderEntries(folder.path()), (std::vector<std::string>{"list.lst", "other.lst"}));
+
+    // A shorter list than the old one leaves nothing of the old behind it.
+    SaveList(CellGrid(5, 10), folder / "list.lst");
+    EXPECT_EQ(ReadFile(folder / "other.lst"), FormatList(CellGrid(5, 10)));
+}
+
+// Another user's link in a folder such as /tmp must not lead a save onto the saver's own files;
+// a link of the saver's own, or of the folder's owner, leads as any link does.
+TEST(SaveList, ALinkOfAnotherUserInASharedStickyFolderIsRefused) {
+    const passwd* nobody = ::getpwnam("nobody");
+    if (::geteuid() != 0 || nobody == nullptr)
+        GTEST_SKIP() << "two users need root and the user nobody";
+    TempFolder folder;
+    ::chmod(folder.path().c_str(), 0755);
+    const std::string shared = folder / "tmp";     // root's, as /tmp is
+    const std::string nobodys = folder / "shared"; // a shared folder that nobody owns
+    for (const std::string& sticky : {shared, nobodys}) {
+        std::filesystem::create_directory(sticky);
+        ::chmod(sticky.c_str(), 01777);
+    }
+    ASSERT_EQ(::chown(nobodys.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    WriteFile(folder / ".bashrc", kOldContent);
+    WriteFile(folder / "list.lst", kOldContent);
+
+    const test::ChildReport child = test::RunInChild([&] {
+        test::BecomeUnprivileged();
+        std::filesystem::create_symlink(folder / ".bashrc", shared + "/liste.txt");
+        std::filesystem::create_symlink(folder / "list.lst", nobodys + "/liste.txt");
+        std::filesystem::create_symlink("mine.lst", shared + "/mine.txt");
+        return SaveError(FilledList("nobody"), shared + "/mine.txt");
+    });
+    if (child.skipped)
+        GTEST_SKIP() << child.report;
+    ASSERT_FALSE(child.crashed) << child.report;
+    EXPECT_EQ(child.report, "no error") << "the saver's own link";
+    EXPECT_EQ(ReadFile(shared + "/mine.lst"), FormatList(FilledList("nobody")));
+
+    EXPECT_EQ(SaveError(FilledList(), shared + "/liste.txt"), "Dateizugriff verweigert");
+    EXPECT_EQ(ReadFile(folder / ".bashrc"), kOldContent);
+    EXPECT_TRUE(std::filesystem::is_symlink(shared + "/liste.txt"));
+
+    EXPECT_EQ(SaveError(FilledList("new"), nobodys + "/liste.txt"), "no error")
+        << "a link of the folder's owner";
+    EXPECT_EQ(ReadFile(folder / "list.lst"), FormatList(FilledList("new")));
 }
 
 TEST(SaveList, ErrorsOfTheTargetCarryTheirMessages) {
@@ -201,6 +246,41 @@ TEST(SaveList, AFullDiskPartWayKeepsTheOldFile) {
         GTEST_SKIP() << child.report;
     ASSERT_FALSE(child.crashed) << child.report;
     EXPECT_EQ(child.report, "Zu wenig Speicherplatz" + kIntactOutcomeTail);
+}
+
+// The saves that write in place reserve the room first: a full disk stops them before the old
+// list is touched, in both names of a hard-linked list (the second one often a backup copy).
+TEST(SaveList, AFullDiskKeepsAListThatIsWrittenInPlace) {
+    const test::ChildReport child = test::RunOnScratchMount(64 * 1024, [](const std::string& dir) {
+        WriteFile(dir + "/list.lst", kOldContent);
+        std::filesystem::create_hard_link(dir + "/list.lst", dir + "/backup.lst");
+        return SaveOutcome(LargeList(), dir) + " | " + ReadFile(dir + "/backup.lst");
+    });
+    if (child.skipped)
+        GTEST_SKIP() << child.report;
+    ASSERT_FALSE(child.crashed) << child.report;
+    EXPECT_EQ(child.report, "Zu wenig Speicherplatz | " + kOldContent +
+                                " | backup.lst;list.lst; | " + kOldContent);
+}
+
+TEST(SaveList, AFullDiskKeepsAListInAFolderWithoutWriteAccess) {
+    const test::ChildReport child = test::RunOnScratchMount(64 * 1024, [](const std::string& dir) {
+        const std::string folder = dir + "/lists";
+        std::filesystem::create_directory(folder);
+        WriteFile(folder + "/list.lst", kOldContent);
+        ::chmod((folder + "/list.lst").c_str(), 0666);
+        ::chmod(folder.c_str(), 0555);
+        ::chmod(dir.c_str(), 0755);
+        test::BecomeUnprivileged();
+        // A list that fits is written in place, so the full disk below meets the same path.
+        const std::string fits = SaveOutcome(FilledList("new"), folder);
+        return fits.substr(0, fits.find(" | ")) + " / " + SaveOutcome(LargeList(), folder);
+    });
+    if (child.skipped)
+        GTEST_SKIP() << child.report;
+    ASSERT_FALSE(child.crashed) << child.report;
+    EXPECT_EQ(child.report, "no error / Zu wenig Speicherplatz | " + FormatList(FilledList("new")) +
+                                " | list.lst;");
 }
 
 // A file size limit stops the write part-way on any file system, mountable or not.

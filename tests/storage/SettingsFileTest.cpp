@@ -8,7 +8,10 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace skedula {
 namespace {
@@ -65,8 +68,41 @@ TEST(SettingsFile, NoFileIsAnEmptyDocumentAndTheFirstUpdateMakesTheFolder) {
     TempFolder folder;
     const SettingsFile file(folder / "config/Skedula/Skedula.conf");
     EXPECT_EQ(file.Load().Text(), "");
+    const mode_t umask = ::umask(022);
     file.Update([](IniDocument& document) { document.SetValue("Radio", "Program", "dummy"); });
+    ::umask(umask);
     EXPECT_EQ(ReadFile(file.Path()), "[Radio]\nProgram=dummy\n");
+    // The folders a program makes in the user's home are the user's alone.
+    for (const char* made : {"config", "config/Skedula"}) {
+        struct stat info {};
+        ASSERT_EQ(::stat((folder / made).c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0700u) << made;
+    }
+}
+
+// Read as list files are read: a pipe without a writer or an endless device must not hold
+// the start.
+TEST(SettingsFile, APipeOrADeviceOfThatNameIsRefusedAtOnce) {
+    TempFolder folder;
+    const std::string pipe = folder / "pipe.conf";
+    const std::string device = folder / "device.conf";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", device);
+    const test::ChildReport child = test::RunInChild([&] {
+        ::alarm(20); // a read that waits ends the child, and the test fails instead of hanging
+        std::string report;
+        for (const std::string& path : {pipe, device}) {
+            try {
+                SettingsFile(path).Load();
+                report += "loaded;";
+            } catch (const Error& e) {
+                report += std::string(e.what()) + ";";
+            }
+        }
+        return report;
+    });
+    ASSERT_FALSE(child.crashed) << child.report;
+    EXPECT_EQ(child.report, pipe + ": E/A-Fehler 22;" + device + ": E/A-Fehler 22;");
 }
 
 TEST(SettingsFile, AnUpdateKeepsWhatWasWrittenSinceTheFileWasRead) {

@@ -5,7 +5,10 @@
 #include "ui/CellText.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
@@ -63,6 +66,12 @@ TEST_F(CellEditing, TheCellTakesTheEditedTextAtEveryChange) {
     EXPECT_EQ(rig.engine.ListeSG.cell(0, 1), "14:3"); // while the editor is still open
     QTest::keyClick(editor, Qt::Key_0);
     EXPECT_EQ(rig.engine.ListeSG.cell(0, 1), "14:30");
+
+    // Typed in the middle: the cell's change must not send the cursor to the end.
+    editor->setCursorPosition(2);
+    QTest::keyClicks(editor, "ab");
+    EXPECT_EQ(rig.engine.ListeSG.cell(0, 1), "14ab:30");
+    EXPECT_EQ(editor->cursorPosition(), 4);
 }
 
 TEST_F(CellEditing, StartKeepsAnEditInProgressAndEndsIt) {
@@ -105,6 +114,47 @@ TEST_F(CellEditing, LoadedBytesStayUntilTheUserChangesTheCell) {
                                              "ckchen.wa"); // edited: now UTF-8
     EXPECT_EQ(rig.engine.ListeSG.cell(4, 1), "Gl\xF6"
                                              "ckchen.wav");
+}
+
+// A line break in a cell would shift every later cell of a saved list by a line.
+TEST_F(CellEditing, ALineBreakNeverEntersACellHoweverTheTextArrives) {
+    // Pasted with the line end it was copied with, through the editor's own paste.
+    QGuiApplication::clipboard()->setText("7200000\r\n");
+    QLineEdit* editor = openEditor(1, 1);
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(rig.engine.ListeSG.cell(1, 1), "7200000");
+    EXPECT_EQ(editor->text(), "7200000");
+    QTest::keyClicks(editor, "0"); // the cursor stands where the pasted text ended
+    EXPECT_EQ(rig.engine.ListeSG.cell(1, 1), "72000000");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.engine.ListeSG.cell(1, 1), "72000000");
+
+    // Pasted into the middle of a cell: the blanks stay, only the line breaks go.
+    QGuiApplication::clipboard()->setText("\nU\rS\r\nB \n");
+    editor = openEditor(2, 1);
+    ASSERT_NE(editor, nullptr);
+    editor->setText("[]");
+    editor->setCursorPosition(1);
+    editor->paste();
+    EXPECT_EQ(rig.engine.ListeSG.cell(2, 1), "[USB ]");
+    EXPECT_EQ(editor->cursorPosition(), 5);
+
+    // Dropped onto an open editor.
+    editor = openEditor(0, 1);
+    ASSERT_NE(editor, nullptr);
+    QMimeData dropped;
+    dropped.setText("14:30\n");
+    QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(editor, &enter);
+    QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(editor, &drop);
+    EXPECT_EQ(rig.engine.ListeSG.cell(0, 1), "14:30");
+
+    // Handed to the grid by any other way.
+    rig.form().ListeSG->model()->setData(cell(3, 1), "S\r\n5", Qt::EditRole);
+    EXPECT_EQ(rig.engine.ListeSG.cell(3, 1), "S5");
 }
 
 TEST_F(CellEditing, TabEndsTheEditAndMovesToTheNextControl) {

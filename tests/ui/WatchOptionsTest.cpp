@@ -124,6 +124,33 @@ TEST_F(WatchOptionsTest, StartAtLoginAsksForAListFirstFollowsLaterSavesAndNamesA
     form.close();
 }
 
+TEST_F(WatchOptionsTest, AnEntryTheDesktopSwitchedOffShowsOffAndOnlyItsExecFollowsTheList) {
+    for (const char* name : {"a.txt", "b.txt"})
+        test::WriteFile(List(name), "12:00\r\n");
+    WriteSettings("[Watch]\nLastList=" + List("a.txt") + "\n");
+    std::filesystem::create_directories(std::filesystem::path(AutostartEntryPath()).parent_path());
+    const std::string entryForA = AutostartEntryText(ThisProgram(), List("a.txt"));
+    test::WriteFile(AutostartEntryPath(), entryForA + "Hidden=true\n");
+
+    ModalBoxWatcher boxes;
+    Composition program(Unreachable());
+    TSkedulaForm& form = program.mainWindow();
+    emit form.Optionen1->aboutToShow();
+    EXPECT_FALSE(form.BeimAnmeldenstarten1->isChecked());
+    {
+        FileDialogAnswer load{QString::fromStdString(List("b.txt"))};
+        Choose(form.Laden1);
+    }
+    const std::string entryForB = AutostartEntryText(ThisProgram(), List("b.txt"));
+    EXPECT_EQ(Entry(), entryForB + "Hidden=true\n");
+
+    Choose(form.BeimAnmeldenstarten1);
+    EXPECT_EQ(Entry(), entryForB + "Hidden=false\n");
+    EXPECT_TRUE(form.BeimAnmeldenstarten1->isChecked());
+    EXPECT_TRUE(boxes.boxes().empty());
+    form.close();
+}
+
 TEST_F(WatchOptionsTest, TheLastListIsTheOneLastLoadedOrSavedAndIsWrittenOnlyWhenItChanges) {
     for (const char* name : {"a.txt", "b.txt"})
         test::WriteFile(List(name), "12:00\r\n");
@@ -166,6 +193,35 @@ TEST_F(WatchOptionsTest, TheLastListIsTheOneLastLoadedOrSavedAndIsWrittenOnlyWhe
     EXPECT_EQ(boxes.boxes()[0].text, "Datei nicht gefunden.");
     Composition next(Unreachable());
     EXPECT_EQ(next.watchOptions().LastList(), List("c.txt"));
+}
+
+// Behind a folder link, "link/.." is not the folder that holds the link: cleaned by the letters,
+// the path would name another file. A blank at the end of a name is part of it.
+TEST_F(WatchOptionsTest, TheLastListIsKeptAsItWasNamed) {
+    std::filesystem::create_directories(List("deep/inner"));
+    std::filesystem::create_directory_symlink(List("deep/inner"), List("link"));
+    const std::string throughLink = List("link") + "/../nacht.txt";
+    const std::string withBlank = List("tag.txt ");
+    test::WriteFile(List("deep/nacht.txt"), "12:00\r\n");
+    test::WriteFile(withBlank, "13:00\r\n");
+    {
+        Composition program(Unreachable());
+        program.followStartRequest({throughLink, false});
+        test::RunPendingEvents();
+        EXPECT_EQ(program.engine().ListeSG.cell(0, 1), "12:00");
+        EXPECT_EQ(StoredLastList(), throughLink);
+        program.watchOptions().SaveListAs = [] {
+            ADD_FAILURE() << "the list was not found where it was named";
+            return std::optional<std::string>();
+        };
+        program.watchOptions().SetStartAtLogin(true);
+        EXPECT_NE(Entry().find(" --start " + throughLink + "\n"), std::string::npos) << Entry();
+
+        program.watchOptions().ListFileUsed(withBlank);
+        EXPECT_EQ(StoredLastList(), withBlank);
+    }
+    Composition next(Unreachable());
+    EXPECT_EQ(next.watchOptions().LastList(), withBlank);
 }
 
 TEST_F(WatchOptionsTest, WithReportsInTheFileSwitchedOffNothingIsWrittenAndItStaysOff) {
