@@ -149,7 +149,7 @@ void MeasureCommandArrival() {
         QThread::msleep(10);
     }
     {
-        skedula::RigctldConversation conversation(skedula::RigctldEndpoint{"127.0.0.1", port});
+        skedula::RigctldConversation conversation(skedula::Endpoint{"127.0.0.1", port});
         skedula::ReceiverLink link(conversation);
         link.SetServiceTopic("HRD_RADIO_000", "HRD_CAT");
         std::vector<double> arrivalTimes;
@@ -199,7 +199,7 @@ int main(int argc, char** argv) {
         QThread::msleep(10);
     }
 
-    skedula::RigctldConversation conversation(skedula::RigctldEndpoint{"127.0.0.1", port});
+    skedula::RigctldConversation conversation(skedula::Endpoint{"127.0.0.1", port});
     skedula::ReceiverLink link(conversation);
     skedula::AdvisedItem frequency(link, "HRD_FREQUENCY");
     skedula::AdvisedItem mode(link, "HRD_MODE");
@@ -272,7 +272,7 @@ int main(int argc, char** argv) {
     const int silent = BoundSocket(silentPort);
     ::listen(silent, 8);
     {
-        skedula::RigctldConversation hanging(skedula::RigctldEndpoint{"127.0.0.1", silentPort});
+        skedula::RigctldConversation hanging(skedula::Endpoint{"127.0.0.1", silentPort});
         hanging.Connect("HRD_RADIO_000", "HRD_CAT");
         begin = Clock::now();
         hanging.Request("HRD_FREQUENCY");

@@ -1,19 +1,12 @@
 #include "storage/IniDocument.h"
 
+#include "engine/Blanks.h"
+
 namespace skedula {
 
 namespace {
 
-constexpr std::string_view Blanks = " \t\r";
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
-
-std::string_view Trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(Blanks);
-    if (first == std::string_view::npos)
-        return {};
-    const std::size_t last = text.find_last_not_of(Blanks);
-    return text.substr(first, last - first + 1);
-}
 
 std::string OneLine(std::string_view value) {
     std::string line(value);
@@ -46,16 +39,16 @@ IniDocument::IniDocument(std::string_view text) {
 IniDocument::Parsed IniDocument::Parse(std::string_view line) {
     if (line.substr(0, ByteOrderMark.size()) == ByteOrderMark)
         line.remove_prefix(ByteOrderMark.size());
-    const std::string_view text = Trimmed(line);
+    const std::string_view text = TrimBlanks(line);
     if (text.empty() || text.front() == ';' || text.front() == '#')
         return {};
     if (text.front() == '[' && text.back() == ']')
-        return {Parsed::Kind::Group, std::string(Trimmed(text.substr(1, text.size() - 2))), {}};
+        return {Parsed::Kind::Group, std::string(TrimBlanks(text.substr(1, text.size() - 2))), {}};
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos || equals == 0)
         return {};
-    return {Parsed::Kind::Key, std::string(Trimmed(text.substr(0, equals))),
-            std::string(Trimmed(text.substr(equals + 1)))};
+    return {Parsed::Kind::Key, std::string(TrimBlanks(text.substr(0, equals))),
+            std::string(TrimBlanks(text.substr(equals + 1)))};
 }
 
 bool IniDocument::HasGroup(std::string_view group) const {
@@ -116,7 +109,7 @@ void IniDocument::SetValue(std::string_view group, std::string_view key, std::st
         lines_.insert(lines_.begin(), line);
         return;
     }
-    if (!lines_.empty() && !Trimmed(lines_.back()).empty())
+    if (!lines_.empty() && !TrimBlanks(lines_.back()).empty())
         lines_.emplace_back();
     std::string header(1, '[');
     header.append(group).push_back(']');

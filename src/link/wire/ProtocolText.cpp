@@ -145,14 +145,4 @@ std::string SMeterTextForDb(long long dbOverS9) {
     return std::string{'S', static_cast<char>('0' + units)};
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 } // namespace skedula::wire

@@ -3,6 +3,8 @@
 // the S-meter text. Pure functions, used by both protocols and tested from tables.
 #pragma once
 
+#include "engine/Blanks.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,7 +48,5 @@ long long FloorDivide(long long numerator, long long denominator);
 // "S" and clamp(floor((54 + dB) / 6), 0, 9) up to S9, "S9+<dB>dB" above it: six dB per
 // S-unit below S9, as receivers scale their S-meters.
 std::string SMeterTextForDb(long long dbOverS9);
-
-std::string_view TrimBlanks(std::string_view text);
 
 } // namespace skedula::wire
