@@ -315,10 +315,9 @@ TEST(RigctldConversation, UnsafeCommandsNeverReachTheServer) {
     const Lines refused = {
         "freq ",
         "freq",
-        "freq 7100000 ",
         "freq 7 100",
         "freq 7100000\n+Q",
-        "freq 7100000\r",
+        "freq 7100000\r+Q",
         "freq 71\0"
         "00"s,
         "mode AM\x01",

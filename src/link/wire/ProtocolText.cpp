@@ -60,7 +60,8 @@ std::optional<ContractCommand> ParseCommand(std::string_view command) {
          {std::pair{contract::FrequencyCommand, CommandKind::Frequency},
           std::pair{contract::ModeCommand, CommandKind::Mode}}) {
         if (command.starts_with(prefix)) {
-            const std::string_view argument = command.substr(prefix.size());
+            // A cell pasted with a blank after the number still names a frequency.
+            const std::string_view argument = TrimBlanks(command.substr(prefix.size()));
             if (SafeArgument(argument)) {
                 return ContractCommand{kind, argument};
             }

@@ -22,8 +22,9 @@ struct ContractCommand {
     std::string_view argument;
 };
 
-// "freq X" or "mode X" with X non-empty, at most 64 bytes, without blanks or control bytes
-// and not starting with "?" or "\"; nothing for anything else. Both servers read a line as
+// "freq X" or "mode X" with X, once the blanks around it are gone (TrimBlanks), non-empty, at
+// most 64 bytes, without blanks or control bytes and not starting with "?" or "\"; nothing
+// for anything else. Both servers read a line as
 // words of commands, so an argument that is not one plain word could run commands nobody
 // asked for (rigctld even lets a missing argument swallow the next line).
 std::optional<ContractCommand> ParseCommand(std::string_view command);
