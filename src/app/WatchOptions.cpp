@@ -2,6 +2,7 @@
 
 #include "engine/Error.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <initializer_list>
 
@@ -37,6 +38,7 @@ WatchOptions::WatchOptions(ReportWriter& reports, SettingsFile file)
     }
     lastList_ = storedLastList_ = settings.lastList;
     storedReportFile_ = settings.reportFile;
+    reconnect_ = storedReconnect_ = settings.reconnect;
     problems_ = std::move(settings.problems);
     reports_.setEnabled(settings.reportFile);
 }
@@ -47,8 +49,20 @@ std::optional<std::string> WatchOptions::ProblemReport() const {
     std::string text = "Die Einstellungen der Überwachung in " + file_.Path() + " sind ungültig:\n";
     for (const std::string& problem : problems_)
         text += "\n" + problem;
-    return text + "\n\nBerichte werden in die Datei geschrieben, bis das unter Optionen > "
-                  "Berichte in Datei schreiben abgeschaltet ist.";
+    // What each key that is not valid means until it is put right.
+    const std::pair<const char*, const char*> meanings[] = {
+        {"ReportFile=", "Berichte werden in die Datei geschrieben, bis das unter Optionen > "
+                        "Berichte in Datei schreiben abgeschaltet ist."},
+        {"Reconnect=", "Die Verbindung wird nicht selbst wiederhergestellt, bis das unter "
+                       "Optionen > Verbindung selbst wiederherstellen eingeschaltet ist."},
+    };
+    std::string meant;
+    for (const auto& [key, meaning] : meanings)
+        if (std::any_of(
+                problems_.begin(), problems_.end(),
+                [key = key](const std::string& problem) { return problem.starts_with(key); }))
+            meant += std::string(meant.empty() ? "\n" : "\n\n") + meaning;
+    return text + "\n" + meant;
 }
 
 void WatchOptions::ListFileUsed(const std::string& path) {
@@ -100,19 +114,28 @@ void WatchOptions::SetReportFile(bool on) {
     Store();
 }
 
+void WatchOptions::SetReconnect(bool on) {
+    reconnect_ = on;
+    Store();
+}
+
 void WatchOptions::Store() {
     const bool listChanged = lastList_ != storedLastList_;
     const bool reportChanged = ReportFile() != storedReportFile_;
-    if (!listChanged && !reportChanged)
+    const bool reconnectChanged = reconnect_ != storedReconnect_;
+    if (!listChanged && !reportChanged && !reconnectChanged)
         return;
     file_.Update([&](IniDocument& document) {
         if (listChanged)
             WriteLastList(document, lastList_.value_or(""));
         if (reportChanged)
             WriteReportFile(document, ReportFile());
+        if (reconnectChanged)
+            WriteReconnect(document, reconnect_);
     });
     storedLastList_ = lastList_;
     storedReportFile_ = ReportFile();
+    storedReconnect_ = reconnect_;
 }
 
 void WatchOptions::WriteEntry() const {

@@ -1,6 +1,7 @@
 // The options of an unattended watch: the list last loaded or saved ([Watch] LastList), the
-// autostart entry that starts it at login, and reports in the file ([Watch] ReportFile). Owned by
-// the composition root; the main window's "Optionen" items and list file handlers forward here.
+// autostart entry that starts it at login, reports in the file ([Watch] ReportFile) and
+// reconnecting by itself ([Watch] Reconnect, which the reconnector asks). Owned by the
+// composition root; the main window's "Optionen" items and list file handlers forward here.
 #pragma once
 
 #include "app/WatchSettings.h"
@@ -39,6 +40,8 @@ public:
     void SetStartAtLogin(bool on) override;
     bool ReportFile() const override { return reports_.enabled(); }
     void SetReportFile(bool on) override;
+    bool Reconnect() const override { return reconnect_; }
+    void SetReconnect(bool on) override;
 
 private:
     // Writes what differs from the file; throws Error naming it.
@@ -55,6 +58,8 @@ private:
     // The values as the settings file holds them, so that only a change is written.
     std::optional<std::string> storedLastList_;
     bool storedReportFile_ = true;
+    bool reconnect_ = false;
+    bool storedReconnect_ = false;
 };
 
 } // namespace skedula

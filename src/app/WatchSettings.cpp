@@ -31,6 +31,13 @@ WatchSettings ReadWatchSettings(const IniDocument& document) {
         else
             settings.problems.push_back("ReportFile=" + *report + ": weder true noch false");
     }
+    if (auto reconnect = document.Value(WatchGroup, "Reconnect");
+        reconnect && !reconnect->empty()) {
+        if (const std::optional<bool> on = Switch(*reconnect))
+            settings.reconnect = *on;
+        else
+            settings.problems.push_back("Reconnect=" + *reconnect + ": weder true noch false");
+    }
     return settings;
 }
 
@@ -40,6 +47,10 @@ void WriteLastList(IniDocument& document, const std::string& path) {
 
 void WriteReportFile(IniDocument& document, bool on) {
     document.SetValue(WatchGroup, "ReportFile", on ? "true" : "false");
+}
+
+void WriteReconnect(IniDocument& document, bool on) {
+    document.SetValue(WatchGroup, "Reconnect", on ? "true" : "false");
 }
 
 } // namespace skedula

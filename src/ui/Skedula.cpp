@@ -131,11 +131,18 @@ void TSkedulaForm::BerichteinDateischreiben1Click() {
         watchOptions_->SetReportFile(BerichteinDateischreiben1->isChecked());
 }
 
+void TSkedulaForm::Verbindungselbstwiederherstellen1Click() {
+    const OptionChecksAfter checks(*this);
+    if (watchOptions_ != nullptr)
+        watchOptions_->SetReconnect(Verbindungselbstwiederherstellen1->isChecked());
+}
+
 void TSkedulaForm::ShowOptionChecks() {
     if (watchOptions_ == nullptr)
         return;
     BeimAnmeldenstarten1->setChecked(watchOptions_->StartAtLogin());
     BerichteinDateischreiben1->setChecked(watchOptions_->ReportFile());
+    Verbindungselbstwiederherstellen1->setChecked(watchOptions_->Reconnect());
 }
 
 void TSkedulaForm::Info1Click() {

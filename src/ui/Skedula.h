@@ -49,8 +49,9 @@ public:
     void setAboutForm(QDialog* about) { aboutForm_ = about; }
     // What "Funkgerät ..." opens; the application's radio setup.
     void setRadioSetup(std::function<void()> open) { radioSetup_ = std::move(open); }
-    // What "Beim Anmelden starten" and "Berichte in Datei schreiben" switch, and what is told
-    // of every list file loaded or saved; the application's watch options.
+    // What "Beim Anmelden starten", "Berichte in Datei schreiben" and "Verbindung selbst
+    // wiederherstellen" switch, and what is told of every list file loaded or saved; the
+    // application's watch options.
     void setWatchOptions(WatchOptionsPort* options);
 
     // The save dialog, then the list saved to the chosen file: its path, or nothing when the
@@ -85,6 +86,7 @@ public:
     QAction* N2 = nullptr;
     QAction* BeimAnmeldenstarten1 = nullptr;
     QAction* BerichteinDateischreiben1 = nullptr;
+    QAction* Verbindungselbstwiederherstellen1 = nullptr;
     QMenu* Hilfe1 = nullptr;
     QAction* Info1 = nullptr;
 
@@ -104,6 +106,7 @@ public:
     void Funkgeraet1Click();
     void BeimAnmeldenstarten1Click();
     void BerichteinDateischreiben1Click();
+    void Verbindungselbstwiederherstellen1Click();
     void Info1Click();
 
     // The colour of the status field: the window's only record that the link is open.
@@ -122,7 +125,7 @@ private:
     void CreateMenu();
     void ConnectHandlers();
     void setStatus(const QString& text, const QColor& colour);
-    // The two options' checks as the watch options have them.
+    // The options' checks as the watch options have them.
     void ShowOptionChecks();
     class OptionChecksAfter;
 
