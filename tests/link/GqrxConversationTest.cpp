@@ -101,6 +101,28 @@ TEST(GqrxConversation, CommandsAndChangesComeBackInTheReadOuts) {
     EXPECT_TRUE(server.DspRunning());
 }
 
+// gqrx's one error to a level query is no reading: the S-meter goes blank, on the same
+// connection, until gqrx gives a level again.
+TEST(GqrxConversation, AFailedLevelQueryBlanksTheSMeterUntilTheNextLevel) {
+    FakeGqrxServer server;
+    Station station(server.Port());
+    ASSERT_TRUE(station.Start());
+    server.SetScript([](const std::string& line) -> std::optional<Answer> {
+        if (line == "l STRENGTH") {
+            return Answer{{"RPRT 1\n"}};
+        }
+        return std::nullopt;
+    });
+
+    ASSERT_TRUE(WaitUntil([&] { return station.sMeter.Text().empty(); }));
+    EXPECT_EQ(station.Texts(), (Lines{"7100000", "USB", ""}));
+    EXPECT_EQ(station.port.LevelDb("HRD_SMETER"), std::nullopt);
+    server.SetScript({});
+    EXPECT_TRUE(WaitUntil([&] { return station.sMeter.Text() == "S2"; }));
+    EXPECT_EQ(server.Connections(), 1u);
+    EXPECT_EQ(station.closes, 0);
+}
+
 TEST(GqrxConversation, ReplyOutOfStepFailsItsQueryAndTheStreamIsBackInStep) {
     struct Case {
         std::string name;

@@ -240,6 +240,62 @@ TEST_F(ReceiverLinkTest, FailedRequestKeepsTheTextAndFiresNothing) {
     EXPECT_TRUE(events.empty());
 }
 
+// A failed S-meter reading is no reading; frequency and mode stay what the radio was set to.
+TEST_F(ReceiverLinkTest, AFailedReadingClearsOnlyTheSMeterUntilTheNextGoodOne) {
+    ASSERT_TRUE(Start());
+    events.clear();
+
+    port.FailItem("HRD_SMETER");
+    port.FailItem("HRD_SMETER"); // still none: nothing to tell
+    port.FailItem("HRD_MODE");
+    port.FailItem("HRD_FREQUENCY");
+    EXPECT_EQ(events, (Events{"HRD_SMETER="}));
+    EXPECT_EQ(Texts(), (Events{"14230000", "USB", ""}));
+
+    port.AnnounceChange("HRD_SMETER", "S7"s);
+    EXPECT_EQ(sMeter.Text(), "S7");
+
+    // Once the conversation has ended, a late notice changes nothing.
+    port.EndConversation();
+    events.clear();
+    port.FailItem("HRD_SMETER");
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(sMeter.Text(), "S7");
+}
+
+// Reconnecting by itself: a try that fails must not show, one that succeeds opens as Start does.
+TEST_F(ReceiverLinkTest, ARetryThatFailsChangesNothingAndOneThatSucceedsOpensAsStartDoes) {
+    ASSERT_TRUE(Start());
+    port.EndConversation(); // the server quit
+    port.serverRunning = false;
+    port.startMakesServerRun = false;
+    events.clear();
+    port.ClearCalls();
+
+    EXPECT_FALSE(link.RetryConversation());
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(Texts(), (Events{"14230000", "USB", "S7"}));
+    // As at Start: connect, start the server, connect again.
+    EXPECT_EQ(port.calls,
+              (Calls{"Connect HRD_RADIO_000 HRD_CAT", "StartServer rigctld -T 127.0.0.1 -t 4532",
+                     "Connect HRD_RADIO_000 HRD_CAT"}));
+
+    port.serverRunning = true;
+    port.values["HRD_SMETER"] = "S3";
+    events.clear();
+    EXPECT_TRUE(link.RetryConversation());
+    EXPECT_EQ(events, (Events{"open", "HRD_FREQUENCY=14230000", "HRD_MODE=USB", "HRD_SMETER=S3"}));
+    EXPECT_FALSE(link.RetryConversation()); // open already
+
+    // After Stop the names are gone: nothing to try, and nothing changes.
+    link.CloseConversation();
+    events.clear();
+    port.ClearCalls();
+    EXPECT_FALSE(link.RetryConversation());
+    EXPECT_TRUE(port.calls.empty());
+    EXPECT_TRUE(events.empty());
+}
+
 TEST_F(ReceiverLinkTest, CloseFiresOnceEmptiesTheNamesAndKeepsTexts) {
     ASSERT_TRUE(Start());
     events.clear();

@@ -2,6 +2,7 @@
 // loopback port: normal service, a refused item, a server that quits, hangs or talks nonsense,
 // and commands that must never reach the wire.
 #include "link/rigctld/RigctldConversation.h"
+#include "RigctldStation.h"
 #include "fakes/EventLoop.h"
 #include "fakes/FakeRigctldServer.h"
 #include "link/AdvisedItem.h"
@@ -22,56 +23,15 @@ using skedula::FakeRigctldServer;
 using skedula::ReceiverLink;
 using skedula::RigctldConversation;
 using skedula::SilentServer;
+using skedula::test::Count;
+using skedula::test::Fast;
+using skedula::test::Lines;
+using skedula::test::Station;
 using skedula::test::WaitForMoreLines;
 using skedula::test::WaitUntil;
-using skedula::wire::Timings;
 using Answer = FakeRigctldServer::Answer;
-using Lines = std::vector<std::string>;
 
 namespace {
-
-// Short bounds keep a silent server from slowing the run; the real ones are the defaults.
-Timings Fast() {
-    return {.exchange = 200ms, .pollInterval = 50ms};
-}
-
-// The link and its three items over a rigctld conversation, as the program wires them.
-struct Station {
-    RigctldConversation port;
-    ReceiverLink link{port};
-    AdvisedItem frequency{link, "HRD_FREQUENCY"};
-    AdvisedItem mode{link, "HRD_MODE"};
-    AdvisedItem sMeter{link, "HRD_SMETER"};
-    Lines events;
-    int closes = 0;
-
-    explicit Station(std::uint16_t port, Timings timings = Fast())
-        : port(Endpoint{"127.0.0.1", port}, timings) {
-        link.SetServiceApplication({});
-        link.OnOpen = [this] { events.push_back("open"); };
-        link.OnClose = [this] {
-            events.push_back("close");
-            ++closes;
-        };
-        for (AdvisedItem* item : {&frequency, &mode, &sMeter}) {
-            item->OnChange = [this, item] {
-                events.push_back(item->DdeItem() + "=" + item->Text());
-            };
-        }
-    }
-
-    bool Start() {
-        link.SetServiceTopic("HRD_RADIO_000", "HRD_CAT");
-        events.clear();
-        return link.OpenConversation();
-    }
-
-    Lines Texts() const { return {frequency.Text(), mode.Text(), sMeter.Text()}; }
-};
-
-std::size_t Count(const Lines& lines, const std::string& line) {
-    return static_cast<std::size_t>(std::count(lines.begin(), lines.end(), line));
-}
 
 // The level behind the S-meter text follows every reading, also one that changes no S-unit,
 // and is always the level of the text the link holds.
