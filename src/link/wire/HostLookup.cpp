@@ -42,8 +42,10 @@ QList<QHostAddress> LookUp(const QString& host, const Resolver& resolver,
         outcome->finished = true;
         outcome->done.notify_all();
     }).detach();
+    // A millisecond early rather than late, as the exchanges end.
     std::unique_lock lock(outcome->mutex);
-    if (!outcome->done.wait_until(lock, deadline, [&] { return outcome->finished; }))
+    if (!outcome->done.wait_until(lock, deadline - std::chrono::milliseconds(1),
+                                  [&] { return outcome->finished; }))
         return {};
     return outcome->addresses;
 }
