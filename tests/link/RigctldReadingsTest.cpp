@@ -171,4 +171,19 @@ TEST(RigctldReadings, AHostNameNotFoundInTimeFailsTheOpen) {
     EXPECT_EQ(hanging.asked(), 1);
 }
 
+// A name may have several addresses (an IPv6 one besides the IPv4 one the server listens
+// on): the connect tries them in turn. The system's resolver works off the caller's thread.
+TEST(RigctldReadings, AHostNameIsLookedUpAndEachOfItsAddressesTried) {
+    FakeRigctldServer server;
+    const skedula::wire::Resolver twoAddresses = [](const QString&) {
+        return QList<QHostAddress>{QHostAddress("127.0.0.2"), QHostAddress("127.0.0.1")};
+    };
+    Station station(server.Port(), Fast(), twoAddresses, "radio.example");
+    EXPECT_TRUE(station.Start());
+    EXPECT_EQ(station.Texts(), (Lines{"14230000", "USB", "S7"}));
+
+    Station system(server.Port(), Fast(), skedula::wire::SystemResolver(), "localhost");
+    EXPECT_TRUE(system.Start());
+}
+
 } // namespace
