@@ -187,7 +187,13 @@ TEST_F(Reconnect, TriesThatFailShowOnlyTheirReason) {
     radio = std::make_unique<RigctldProcess>(port);
     EXPECT_TRUE(test::WaitUntil([&] { return Green(form); }));
     EXPECT_FALSE(form.StatusLabel->toolTip().contains("Keine Verbindung"));
+
+    // Stop ends the trying.
+    radio.reset();
+    ASSERT_TRUE(test::WaitUntil([&] { return Red(form); }));
     Click(form.StopBtn);
+    radio = std::make_unique<RigctldProcess>(port);
+    EXPECT_FALSE(test::WaitUntil([&] { return !Red(form); }, 1500ms));
     EXPECT_TRUE(boxes.boxes().empty());
     form.close();
 }
@@ -221,7 +227,8 @@ TEST_F(Reconnect, ATryStartsRigctldWhereTheRadioChoiceSaysSo) {
 }
 
 // Without the option, a server that comes back stays unused until Stop and Start, over tries'
-// periods and a tuning step.
+// periods and a tuning step. Meanwhile the read-outs keep the last texts, and an entry measured
+// from them is not reported.
 TEST_F(Reconnect, WithTheOptionOffAServerThatComesBackIsNotTakenBack) {
     auto radio = std::make_unique<RigctldProcess>();
     const std::uint16_t port = radio->port();
@@ -229,9 +236,11 @@ TEST_F(Reconnect, WithTheOptionOffAServerThatComesBackIsNotTakenBack) {
     settings.reconnectPeriod = 500ms;
     ModalBoxWatcher boxes;
     Composition program(settings);
+    MeasurementLog log;
+    program.engine().Listen(log);
     TSkedulaForm& form = program.mainWindow();
     program.showMainWindow();
-    DueEveryMinute(program, {"7100000", "7100000"}, "S9");
+    DueEveryMinute(program, {"7100000", "7100000"}, "S5");
     ASSERT_FALSE(form.Verbindungselbstwiederherstellen1->isChecked());
 
     Click(form.StartBtn);
@@ -244,6 +253,11 @@ TEST_F(Reconnect, WithTheOptionOffAServerThatComesBackIsNotTakenBack) {
     ASSERT_TRUE(test::WaitUntil([&] { return program.engine().stepCounter() == 0; }, 15s));
     EXPECT_FALSE(test::WaitUntil([&] { return Green(form); }, 1500ms));
     EXPECT_TRUE(Red(form));
+    EXPECT_EQ(form.SMeterLabel->text(), "S7");
+    ASSERT_FALSE(log.measured.empty());
+    EXPECT_TRUE(std::none_of(log.measured.begin(), log.measured.end(),
+                             [](const Measurement& m) { return m.reported; }));
+    EXPECT_EQ(form.Memo->toPlainText(), "");
 
     Click(form.StopBtn);
     Click(form.StartBtn);

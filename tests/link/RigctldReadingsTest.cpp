@@ -154,6 +154,25 @@ TEST(RigctldReadings, AServerSilentForTheBoundHasGoneAndAShorterStallStaysInStep
     EXPECT_EQ(station.closes, 1);
 }
 
+// A try to reconnect keeps to its limit however slow the radio: once the limit has passed,
+// nothing more is written (the lines would only wait at the radio), and the open goes on with
+// its items advised, for the polls to fill them.
+TEST(RigctldReadings, ATryToReconnectWritesNothingOnceItsLimitHasPassed) {
+    FakeRigctldServer server;
+    server.SetScript([](const std::string& line) -> std::optional<Answer> {
+        if (line.rfind("+", 0) == 0) {
+            return Answer{}; // the radio does not answer in time
+        }
+        return std::nullopt;
+    });
+    Station station(server.Port());
+    station.link.SetServiceTopic("HRD_RADIO_000", "HRD_CAT");
+    station.port.LimitWaits(Clock::now() + Fast().exchange);
+    EXPECT_TRUE(station.link.RetryConversation());
+    station.port.LimitWaits(std::nullopt);
+    EXPECT_EQ(server.Lines(), (Lines{"\\chk_vfo", "+f"}));
+}
+
 // With the computer offline, the resolver never answers: the open fails at the bound and
 // says why, and an address needs no resolver at all.
 TEST(RigctldReadings, AHostNameNotFoundInTimeFailsTheOpen) {
