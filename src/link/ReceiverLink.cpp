@@ -166,7 +166,8 @@ void ReceiverLink::FetchOrAnnounce(AdvisedItem& item) {
         item.Announce();
         return;
     }
-    // A failed or late request leaves the text alone and fires nothing.
+    // A failed or late request leaves the text alone and fires nothing here; the port tells
+    // of a failure as of a failed poll (ItemFailed).
     if (std::optional<std::string> value = port_.Request(item.itemName_)) {
         item.Store(*value);
     }
