@@ -28,7 +28,7 @@ constexpr int Requests = 2000;
 constexpr int Commands = 200;
 
 bool MeasureRoundTrips(const GqrxProcess& gqrx) {
-    GqrxConversation conversation(GqrxEndpoint{gqrx.Host(), gqrx.Port()}, -36.0);
+    GqrxConversation conversation(Endpoint{gqrx.Host(), gqrx.Port()}, -36.0);
     const Clock::time_point begin = Clock::now();
     if (!conversation.Connect("HRD_RADIO_000", "HRD_CAT")) {
         return false;
@@ -54,7 +54,7 @@ bool MeasureRoundTrips(const GqrxProcess& gqrx) {
 
 bool MeasureCommands(const GqrxProcess& gqrx) {
     LineRelay relay(gqrx.Port());
-    GqrxConversation conversation(GqrxEndpoint{"127.0.0.1", relay.Port()}, -36.0);
+    GqrxConversation conversation(Endpoint{"127.0.0.1", relay.Port()}, -36.0);
     ReceiverLink link(conversation);
     link.SetServiceTopic("HRD_RADIO_000", "HRD_CAT");
     if (!link.OpenConversation()) {

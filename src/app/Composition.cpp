@@ -14,8 +14,11 @@ Composition::Composition(LinkSettings settings)
       ModeDdeClientItem_(link_, std::string(contract::ModeItem)),
       FrequencyDdeClientItem_(link_, std::string(contract::FrequencyItem)),
       radio_(std::make_unique<RadioSetup>(link_, radioPort_, std::move(settings))),
+      reconnect_(std::make_unique<Reconnector>(link_, radioPort_,
+                                               radio_->Settings().timings.link.exchange,
+                                               radio_->Settings().reconnectPeriod)),
       receiver_(link_, radioPort_, FrequencyDdeClientItem_, ModeDdeClientItem_,
-                SMeterDdeClientItem_, radio_.get()),
+                SMeterDdeClientItem_, radio_.get(), reconnect_.get()),
       reports_(ReportFilePath(),
                // Told after the tick has returned: a box inside it would hold the step timer.
                [this](const std::string& message) {
@@ -47,6 +50,8 @@ Composition::Composition(LinkSettings settings)
     clock_.onZoneChange = [window](bool utc) { window->showClockZone(utc); };
     watch_->UseUtc = [this](bool utc) { clock_.setUtc(utc); };
     window_->setWatchOptions(watch_.get());
+    reconnect_->Wanted = [this] { return watch_->Reconnect(); };
+    reconnect_->Tried = [this](bool opened) { radio_->AfterOpen(opened); };
 }
 
 Composition::~Composition() {
@@ -57,6 +62,8 @@ Composition::~Composition() {
     watch_->SaveListAs = nullptr;
     watch_->UseUtc = nullptr;
     clock_.onZoneChange = nullptr;
+    reconnect_->Wanted = nullptr;
+    reconnect_->Tried = nullptr;
     window_.reset();
     DisconnectLinkEvents();
     engine_.reset();

@@ -1,12 +1,14 @@
 // The one place that builds Skedula's objects and connects them: the engine, the step timer,
-// the receiver link with its three items over the radio-control program the settings name,
-// the alarm player, the report file, the watch options and the two windows.
+// the receiver link with its three items over the radio-control program the settings name (and
+// the reconnector that opens it again), the alarm player, the report file, the watch options
+// and the two windows.
 #pragma once
 
 #include "app/CommandLine.h"
 #include "app/LinkReceiverPort.h"
 #include "app/QtStepTimer.h"
 #include "app/RadioSetup.h"
+#include "app/Reconnector.h"
 #include "app/Startup.h"
 #include "app/SwitchablePort.h"
 #include "app/WatchOptions.h"
@@ -67,6 +69,7 @@ private:
     AdvisedItem ModeDdeClientItem_;
     AdvisedItem FrequencyDdeClientItem_;
     std::unique_ptr<RadioSetup> radio_;
+    std::unique_ptr<Reconnector> reconnect_;
     LinkReceiverPort receiver_;
     ReportWriter reports_;
     std::unique_ptr<WatchOptions> watch_;

@@ -1,8 +1,10 @@
 // The receiver link and its three advised items as the engine and the main window see them:
 // the link's operations, and the items' current texts. Whoever needs to act around an open
-// (the radio setup swaps the program in use while the link is closed) is told of each.
+// (the radio setup swaps the program in use while the link is closed) is told of each, and
+// the reconnector hears when the watch starts and stops and when an entry is tuned.
 #pragma once
 
+#include "app/Reconnector.h"
 #include "engine/Ports.h"
 #include "link/AdvisedItem.h"
 #include "link/ReceiverLink.h"
@@ -22,31 +24,23 @@ public:
     // port: the link's conversation port, which knows the level behind the S-meter text.
     LinkReceiverPort(ReceiverLink& link, const ConversationPort& port, const AdvisedItem& frequency,
                      const AdvisedItem& mode, const AdvisedItem& sMeter,
-                     OpenObserver* observer = nullptr)
+                     OpenObserver* observer = nullptr, Reconnector* reconnector = nullptr)
         : link_(link), port_(port), frequency_(frequency), mode_(mode), sMeter_(sMeter),
-          observer_(observer) {}
+          observer_(observer), reconnector_(reconnector) {}
 
     bool SetServiceTopic(const std::string& service, const std::string& topic) override {
         return link_.SetServiceTopic(service, topic);
     }
-    bool OpenConversation() override {
-        // An open link refuses the open and changes nothing: nobody needs to hear of it.
-        if (observer_ == nullptr || link_.IsOpen())
-            return link_.OpenConversation();
-        observer_->BeforeOpen();
-        const bool opened = link_.OpenConversation();
-        observer_->AfterOpen(opened);
-        return opened;
-    }
-    void CloseConversation() override { link_.CloseConversation(); }
-    bool SendCommand(const std::string& text) override { return link_.SendCommand(text); }
+    // Start's open: the watch runs from here to the next close.
+    bool OpenConversation() override;
+    void CloseConversation() override;
+    // The first command of a tuning step may first open the link again.
+    bool SendCommand(const std::string& text) override;
     std::string frequencyText() const override { return frequency_.Text(); }
     std::string modeText() const override { return mode_.Text(); }
-    std::string sMeterText() const override { return sMeter_.Text(); }
-    // Only while the item holds a text: a cleared read-out has no level behind it.
-    std::optional<double> sMeterLevelDb() const override {
-        return sMeter_.Text().empty() ? std::nullopt : port_.LevelDb(sMeter_.DdeItem());
-    }
+    std::string sMeterText() const override;
+    // Only while there is an S-meter text: a cleared read-out has no level behind it.
+    std::optional<double> sMeterLevelDb() const override;
 
 private:
     ReceiverLink& link_;
@@ -55,6 +49,8 @@ private:
     const AdvisedItem& mode_;
     const AdvisedItem& sMeter_;
     OpenObserver* observer_;
+    Reconnector* reconnector_;
+    bool watching_ = false;
 };
 
 } // namespace skedula

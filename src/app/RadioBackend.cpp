@@ -9,10 +9,6 @@ namespace skedula {
 
 namespace {
 
-std::string Endpoint(const RadioEndpoint& endpoint) {
-    return endpoint.host + ":" + std::to_string(endpoint.port);
-}
-
 // A backend over a conversation port of its own: the calls go to the port as they are, and a
 // failed connect is told in the words of the program at hand.
 class ForwardingBackend : public RadioBackend {
@@ -22,7 +18,9 @@ public:
     void SetListener(ConversationListener* listener) override { port_.SetListener(listener); }
     bool Connect(const std::string& service, const std::string& topic) override {
         const bool connected = port_.Connect(service, topic);
-        reason_ = connected ? "" : NotAnswering();
+        reason_ = connected              ? ""
+                  : port_.HostNotFound() ? "Rechnername " + host_ + " nicht gefunden"
+                                         : NotAnswering();
         return connected;
     }
     bool StartAdvise(const std::string& item) override { return port_.StartAdvise(item); }
@@ -34,27 +32,34 @@ public:
     std::optional<double> LevelDb(const std::string& item) const override {
         return port_.LevelDb(item);
     }
+    void LimitWaits(std::optional<std::chrono::steady_clock::time_point> until) override {
+        port_.LimitWaits(until);
+    }
 
 protected:
     // The port is a member of the derived backend, not yet made when this runs: it is only
     // kept here, and used once the whole backend exists.
-    explicit ForwardingBackend(ConversationPort& port) : port_(port) {}
+    ForwardingBackend(wire::LineConversation& port, std::string host)
+        : port_(port), host_(std::move(host)) {}
     virtual std::string NotAnswering() const = 0;
 
     std::string reason_;
 
 private:
-    ConversationPort& port_;
+    wire::LineConversation& port_;
+    std::string host_;
 };
 
 // rigctld, started by Skedula for the dummy and for a radio, or reached on another computer.
 class RigctldBackend final : public ForwardingBackend {
 public:
     RigctldBackend(const RadioChoice& choice, const RadioTimings& timings)
-        : ForwardingBackend(conversation_), choice_(choice), endpoint_(EndpointOf(choice)),
-          conversation_(RigctldEndpoint{endpoint_.host, endpoint_.port}, timings.rigctld) {
+        : ForwardingBackend(conversation_, EndpointOf(choice).host), choice_(choice),
+          endpoint_(EndpointOf(choice)), conversation_(endpoint_, timings.link, timings.resolver) {
         conversation_.SetServerStartAllowed(StartsServer());
     }
+
+    bool ServerRuns() const override { return conversation_.Server().Running(); }
 
     bool StartServer(const std::vector<std::string>& arguments) override {
         if (!StartsServer())
@@ -75,7 +80,7 @@ public:
 
 private:
     std::string NotAnswering() const override {
-        return "Auf " + Endpoint(endpoint_) + " antwortet kein rigctld";
+        return "Auf " + HostAndPort(endpoint_) + " antwortet kein rigctld";
     }
 
     bool StartsServer() const {
@@ -92,13 +97,13 @@ private:
             return "rigctld hat sich mit Fehler " + std::to_string(*code) + " beendet" +
                    (complaint.empty() ? "" : ": " + complaint);
         if (server.Running())
-            return "rigctld antwortet nicht auf " + Endpoint(endpoint_) +
+            return "rigctld antwortet nicht auf " + HostAndPort(endpoint_) +
                    (complaint.empty() ? "" : ": " + complaint);
         return "rigctld wurde beendet" + (complaint.empty() ? "" : ": " + complaint);
     }
 
     RadioChoice choice_;
-    RadioEndpoint endpoint_;
+    Endpoint endpoint_;
     RigctldConversation conversation_;
 };
 
@@ -107,8 +112,8 @@ private:
 class GqrxBackend final : public ForwardingBackend {
 public:
     GqrxBackend(const RadioChoice& choice, const RadioTimings& timings)
-        : ForwardingBackend(conversation_), endpoint_(EndpointOf(choice)),
-          conversation_(GqrxEndpoint{endpoint_.host, endpoint_.port}, choice.s9Dbfs, timings.gqrx),
+        : ForwardingBackend(conversation_, EndpointOf(choice).host), endpoint_(EndpointOf(choice)),
+          conversation_(endpoint_, choice.s9Dbfs, timings.link, timings.resolver),
           settle_(timings.gqrxDspSettle) {}
 
     std::optional<double> LevelDbfs() const override { return conversation_.LastLevelDbfs(); }
@@ -126,13 +131,13 @@ private:
     // a refused connection and a silent one look alike from here; the hint names both steps.
     std::string NotAnswering() const override {
         const bool here = endpoint_.host == "127.0.0.1" || endpoint_.host == "localhost";
-        return "Die Fernsteuerung von gqrx antwortet nicht auf " + Endpoint(endpoint_) +
+        return "Die Fernsteuerung von gqrx antwortet nicht auf " + HostAndPort(endpoint_) +
                (here ? " (ist sie in gqrx unter Tools > Remote control eingeschaltet?)"
                      : " (ist sie in gqrx eingeschaltet, und steht die Adresse dieses Rechners "
                        "dort unter Allowed hosts?)");
     }
 
-    RadioEndpoint endpoint_;
+    Endpoint endpoint_;
     GqrxConversation conversation_;
     std::chrono::milliseconds settle_;
 };

@@ -26,15 +26,23 @@ public:
     // The S-meter as "Testen" shows it: for a receiver that the connect has only just
     // switched on (gqrx with its DSP stopped), read once its level is the signal's.
     virtual std::optional<std::string> SettledSMeter();
+    // Until cleared, no wait (a lookup, a connect, an exchange, a server's start) goes past
+    // this moment: for a try to reconnect.
+    virtual void LimitWaits(std::optional<std::chrono::steady_clock::time_point> until) {
+        (void)until;
+    }
+    // Whether a server that this backend started runs.
+    virtual bool ServerRuns() const { return false; }
 };
 
-// The bounds of the conversations a backend holds; tests shorten them.
+// The bounds of the conversations a backend holds, and how it finds a host by its name;
+// tests shorten the one and replace the other.
 struct RadioTimings {
-    RigctldTimings rigctld{};
-    GqrxTimings gqrx{};
+    wire::Timings link{};
     // How long gqrx's level is still not the signal's after its DSP was switched on: about
     // 200 ms measured with gqrx 2.15.9, and a margin for a busy machine.
     std::chrono::milliseconds gqrxDspSettle{1000};
+    wire::Resolver resolver = wire::SystemResolver();
 };
 
 std::unique_ptr<RadioBackend> MakeRadioBackend(const RadioChoice& choice,

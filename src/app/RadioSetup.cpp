@@ -106,10 +106,14 @@ std::vector<std::string> RadioSetup::ArgumentsFor(const RadioChoice& choice) con
 RadioTestResult RadioSetup::Test(const RadioChoice& choice) {
     // Stopped, the link is closed; a rigctld its backend started may hold the port or the
     // radio's serial line that the test needs. The next Start makes the backend again.
-    if (!WatchRunning || !WatchRunning())
+    const bool running = WatchRunning && WatchRunning();
+    if (!running)
         port_.Replace(nullptr);
     const RadioChoice used = UsedPart(choice);
-    return TestRadio(used, ArgumentsFor(used), options_.timings);
+    const bool ownServerRuns = running && port_.Backend() != nullptr &&
+                               port_.Backend()->ServerRuns() && inUse_ &&
+                               EndpointOf(*inUse_).port == EndpointOf(used).port;
+    return TestRadio(used, ArgumentsFor(used), options_.timings, ownServerRuns);
 }
 
 void RadioSetup::Accept(const RadioChoice& choice) {

@@ -12,6 +12,7 @@
 #include "link/ReceiverLink.h"
 #include "storage/SettingsFile.h"
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -29,6 +30,8 @@ public:
         // Appended to every rigctld that Skedula starts (tests: "-C static_data=1").
         std::vector<std::string> extraServerArguments;
         RadioTimings timings{};
+        // Between two tries to reconnect by itself.
+        std::chrono::milliseconds reconnectPeriod{30000};
     };
 
     RadioSetup(ReceiverLink& link, SwitchablePort& port, Options options,
@@ -62,6 +65,7 @@ public:
     void Accept(const RadioChoice& choice);
 
     const std::vector<HamlibModel>& Models();
+    const Options& Settings() const { return options_; }
 
 private:
     std::vector<std::string> ArgumentsFor(const RadioChoice& choice) const;

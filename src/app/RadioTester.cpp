@@ -19,12 +19,19 @@ std::string DbfsText(double level) {
 
 RadioTestResult TestRadio(const RadioChoice& choice,
                           const std::vector<std::string>& serverArguments,
-                          const RadioTimings& timings) {
+                          const RadioTimings& timings, bool ownServerRuns) {
     // The backend ends the server it started when it goes, on every way out.
     const std::unique_ptr<RadioBackend> backend = MakeRadioBackend(choice, timings);
     const std::string service(contract::Service);
     const std::string topic(contract::Topic);
     bool connected = backend->Connect(service, topic);
+    // A logging program's rigctld, say: the watch would share it, with the radio it drives.
+    const std::string note =
+        connected && !serverArguments.empty() && !ownServerRuns
+            ? "Auf Port " + std::to_string(EndpointOf(choice).port) +
+                  " antwortet ein rigctld, den Skedula nicht gestartet hat; Modell und Gerät "
+                  "werden nicht benutzt. "
+            : "";
     if (!connected && !serverArguments.empty() && backend->StartServer(serverArguments))
         connected = backend->Connect(service, topic);
     if (!connected)
@@ -44,7 +51,7 @@ RadioTestResult TestRadio(const RadioChoice& choice,
                                                     : backend->Request(std::string(query.item));
         if (!text) {
             backend->Disconnect();
-            return {false, std::string("Verbunden, aber der Server beantwortet die Abfrage ") +
+            return {false, note + "Verbunden, aber der Server beantwortet die Abfrage " +
                                query.what + " nicht"};
         }
         shown += (shown.empty() ? "" : " ") + *text;
@@ -54,7 +61,7 @@ RadioTestResult TestRadio(const RadioChoice& choice,
     if (const std::optional<double> level = backend->LevelDbfs())
         shown += " (" + DbfsText(*level) + ")";
     backend->Disconnect();
-    return {true, shown};
+    return {true, note + shown};
 }
 
 } // namespace skedula

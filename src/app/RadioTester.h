@@ -19,8 +19,11 @@ struct RadioTestResult {
 };
 
 // serverArguments: what starts the server when nothing answers; empty starts nothing.
+// ownServerRuns: a server that Skedula started for the watch runs on the choice's port. A
+// server that answers at once where Skedula would start one is otherwise someone else's: its
+// readings are shown behind a note that says so.
 RadioTestResult TestRadio(const RadioChoice& choice,
                           const std::vector<std::string>& serverArguments,
-                          const RadioTimings& timings);
+                          const RadioTimings& timings, bool ownServerRuns = false);
 
 } // namespace skedula

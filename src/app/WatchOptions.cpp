@@ -37,9 +37,8 @@ WatchOptions::WatchOptions(ReportWriter& reports, SettingsFile file)
         // watch keeps its defaults.
     }
     lastList_ = storedLastList_ = settings.lastList;
-    storedReportFile_ = settings.reportFile;
-    utc_ = storedUtc_ = settings.utc;
     problems_ = std::move(settings.problems);
+    current_ = stored_ = settings;
     reports_.setEnabled(settings.reportFile);
 }
 
@@ -49,19 +48,22 @@ std::optional<std::string> WatchOptions::ProblemReport() const {
     std::string text = "Die Einstellungen der Überwachung in " + file_.Path() + " sind ungültig:\n";
     for (const std::string& problem : problems_)
         text += "\n" + problem;
-    // What holds until the listener sets it, for each key named.
-    const auto named = [&](const std::string& key) {
-        return std::any_of(problems_.begin(), problems_.end(),
-                           [&](const std::string& problem) { return problem.starts_with(key); });
+    // What each key that is not valid means until it is put right.
+    const std::pair<const char*, const char*> meanings[] = {
+        {"ReportFile=", "Berichte werden in die Datei geschrieben, bis das unter Optionen > "
+                        "Berichte in Datei schreiben abgeschaltet ist."},
+        {"UTC=", "Die Zeiten gelten in Ortszeit, bis das unter Optionen > Zeiten in UTC "
+                 "eingeschaltet ist."},
+        {"Reconnect=", "Die Verbindung wird nicht selbst wiederhergestellt, bis das unter "
+                       "Optionen > Verbindung selbst wiederherstellen eingeschaltet ist."},
     };
-    text += "\n";
-    if (named("ReportFile="))
-        text += "\nBerichte werden in die Datei geschrieben, bis das unter Optionen > Berichte in "
-                "Datei schreiben abgeschaltet ist.";
-    if (named("UTC="))
-        text += "\nDie Zeiten gelten in Ortszeit, bis das unter Optionen > Zeiten in UTC "
-                "eingeschaltet ist.";
-    return text;
+    std::string meant;
+    for (const auto& [key, meaning] : meanings)
+        if (std::any_of(
+                problems_.begin(), problems_.end(),
+                [key = key](const std::string& problem) { return problem.starts_with(key); }))
+            meant += std::string(meant.empty() ? "\n" : "\n\n") + meaning;
+    return text + "\n" + meant;
 }
 
 void WatchOptions::ListFileUsed(const std::string& path) {
@@ -112,33 +114,40 @@ void WatchOptions::SetStartAtLogin(bool on) {
 
 void WatchOptions::SetReportFile(bool on) {
     reports_.setEnabled(on);
-    Store();
+    Switch(&WatchSettings::reportFile, on);
 }
 
 void WatchOptions::SetUtc(bool on) {
-    utc_ = on;
+    Switch(&WatchSettings::utc, on);
     if (UseUtc)
         UseUtc(on);
+}
+
+void WatchOptions::SetReconnect(bool on) {
+    Switch(&WatchSettings::reconnect, on);
+}
+
+void WatchOptions::Switch(bool WatchSettings::*value, bool on) {
+    current_.*value = on;
     Store();
 }
 
 void WatchOptions::Store() {
     const bool listChanged = lastList_ != storedLastList_;
-    const bool reportChanged = ReportFile() != storedReportFile_;
-    const bool utcChanged = utc_ != storedUtc_;
-    if (!listChanged && !reportChanged && !utcChanged)
+    const auto changed = [&](const WatchSwitch& entry) {
+        return current_.*entry.value != stored_.*entry.value;
+    };
+    if (!listChanged && std::none_of(WatchSwitches().begin(), WatchSwitches().end(), changed))
         return;
     file_.Update([&](IniDocument& document) {
         if (listChanged)
             WriteLastList(document, lastList_.value_or(""));
-        if (reportChanged)
-            WriteReportFile(document, ReportFile());
-        if (utcChanged)
-            WriteUtc(document, utc_);
+        for (const WatchSwitch& entry : WatchSwitches())
+            if (changed(entry))
+                WriteSwitch(document, entry.key, current_.*entry.value);
     });
     storedLastList_ = lastList_;
-    storedReportFile_ = ReportFile();
-    storedUtc_ = utc_;
+    stored_ = current_;
 }
 
 void WatchOptions::WriteEntry() const {

@@ -1,7 +1,7 @@
 // The options of an unattended watch: the list last loaded or saved ([Watch] LastList), the
-// autostart entry that starts it at login, reports in the file ([Watch] ReportFile) and times in
-// UTC ([Watch] UTC). Owned by the composition root; the main window's "Optionen" items and list
-// file handlers forward here.
+// autostart entry that starts it at login, and the switches of [Watch]: reports in the file,
+// times in UTC, reconnecting by itself (which the reconnector asks). Owned by the composition
+// root; the main window's "Optionen" items and list file handlers forward here.
 #pragma once
 
 #include "app/WatchSettings.h"
@@ -41,12 +41,16 @@ public:
     void ListFileUsed(const std::string& path) override;
     bool StartAtLogin() const override;
     void SetStartAtLogin(bool on) override;
-    bool ReportFile() const override { return reports_.enabled(); }
+    bool ReportFile() const override { return current_.reportFile; }
     void SetReportFile(bool on) override;
-    bool Utc() const override { return utc_; }
+    bool Utc() const override { return current_.utc; }
     void SetUtc(bool on) override;
+    bool Reconnect() const override { return current_.reconnect; }
+    void SetReconnect(bool on) override;
 
 private:
+    // Sets a switch and writes it; throws Error naming the file, the switch staying set.
+    void Switch(bool WatchSettings::*value, bool on);
     // Writes what differs from the file; throws Error naming it.
     void Store();
     void WriteEntry() const;
@@ -59,11 +63,11 @@ private:
     std::string program_ = ThisProgram();
     std::optional<std::string> lastList_;
     std::vector<std::string> problems_;
-    // The values as the settings file holds them, so that only a change is written.
+    // The switches as they are, and as the settings file holds them, so that only a change is
+    // written.
+    WatchSettings current_;
+    WatchSettings stored_;
     std::optional<std::string> storedLastList_;
-    bool storedReportFile_ = true;
-    bool utc_ = false;
-    bool storedUtc_ = false;
 };
 
 } // namespace skedula

@@ -1,6 +1,7 @@
 #include "app/WatchSettings.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 namespace skedula {
@@ -19,23 +20,31 @@ std::optional<bool> Switch(std::string text) {
     return std::nullopt;
 }
 
+constexpr std::array kSwitches = {
+    WatchSwitch{"ReportFile", &WatchSettings::reportFile},
+    WatchSwitch{"UTC", &WatchSettings::utc},
+    WatchSwitch{"Reconnect", &WatchSettings::reconnect},
+};
+
 } // namespace
+
+std::span<const WatchSwitch> WatchSwitches() {
+    return kSwitches;
+}
 
 WatchSettings ReadWatchSettings(const IniDocument& document) {
     WatchSettings settings;
     if (auto list = document.Value(WatchGroup, "LastList"); list && !list->empty())
         settings.lastList = std::move(*list);
-    if (auto report = document.Value(WatchGroup, "ReportFile"); report && !report->empty()) {
-        if (const std::optional<bool> on = Switch(*report))
-            settings.reportFile = *on;
+    for (const WatchSwitch& entry : kSwitches) {
+        const std::optional<std::string> text = document.Value(WatchGroup, entry.key);
+        if (!text || text->empty())
+            continue;
+        if (const std::optional<bool> on = Switch(*text))
+            settings.*entry.value = *on;
         else
-            settings.problems.push_back("ReportFile=" + *report + ": weder true noch false");
-    }
-    if (auto utc = document.Value(WatchGroup, "UTC"); utc && !utc->empty()) {
-        if (const std::optional<bool> on = Switch(*utc))
-            settings.utc = *on;
-        else
-            settings.problems.push_back("UTC=" + *utc + ": weder true noch false");
+            settings.problems.push_back(std::string(entry.key) + "=" + *text +
+                                        ": weder true noch false");
     }
     return settings;
 }
@@ -44,12 +53,8 @@ void WriteLastList(IniDocument& document, const std::string& path) {
     document.SetValue(WatchGroup, "LastList", path);
 }
 
-void WriteReportFile(IniDocument& document, bool on) {
-    document.SetValue(WatchGroup, "ReportFile", on ? "true" : "false");
-}
-
-void WriteUtc(IniDocument& document, bool on) {
-    document.SetValue(WatchGroup, "UTC", on ? "true" : "false");
+void WriteSwitch(IniDocument& document, std::string_view key, bool on) {
+    document.SetValue(WatchGroup, key, on ? "true" : "false");
 }
 
 } // namespace skedula

@@ -1,12 +1,14 @@
 // The group [Watch] of the settings file: LastList, the list file last loaded or saved, which the
-// autostart entry starts; ReportFile, whether reports also go into the report file; UTC, whether
-// the watch keeps its times in UTC. Read by the watch options when the program starts; each key
-// is set alone when its value changes.
+// autostart entry starts, and the watch's switches: ReportFile (reports also go into the report
+// file), UTC (the watch keeps its times in UTC) and Reconnect (the link is opened again by
+// itself). Read by the watch options when the program starts; each key is set alone when its
+// value changes.
 #pragma once
 
 #include "storage/IniDocument.h"
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,17 +21,25 @@ struct WatchSettings {
     std::optional<std::string> lastList; // nothing: no list loaded or saved yet
     bool reportFile = true;
     bool utc = false; // off when absent: local time, as without a settings file
+    bool reconnect = false;
     // One line per value that is not valid, naming key and value: "ReportFile=ja: ...".
     std::vector<std::string> problems;
 };
 
-// An empty value is a key not set. ReportFile and UTC take true, yes, on, 1 and false, no, off,
-// 0 in any case; any other value is named and leaves ReportFile on and UTC off.
+// A switch of [Watch]: its key and where its value is kept. Absent or empty, the key leaves
+// the value the settings start with.
+struct WatchSwitch {
+    std::string_view key;
+    bool WatchSettings::*value;
+};
+std::span<const WatchSwitch> WatchSwitches();
+
+// An empty value is a key not set. A switch takes true, yes, on, 1 and false, no, off, 0 in
+// any case; any other value is named and leaves the switch as it is without the key.
 WatchSettings ReadWatchSettings(const IniDocument& document);
 
 // Each sets its one key; the document's other lines stay.
 void WriteLastList(IniDocument& document, const std::string& path);
-void WriteReportFile(IniDocument& document, bool on);
-void WriteUtc(IniDocument& document, bool on);
+void WriteSwitch(IniDocument& document, std::string_view key, bool on);
 
 } // namespace skedula

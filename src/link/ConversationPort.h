@@ -17,6 +17,9 @@ public:
     // The server announces a new value of an advised item. A warm announcement carries no
     // value (the listener fetches it); a hot one carries the value's bytes.
     virtual void ItemChanged(const std::string& item, const std::optional<std::string>& value) = 0;
+    // The server failed to give an item's value: it answered the query with an error, or with
+    // something that is no value of the item. A reply that is merely late is no failure.
+    virtual void ItemFailed(const std::string& item) = 0;
     // The server ended the conversation (it quit, or the connection broke).
     virtual void ConversationEnded() = 0;
 };
@@ -30,10 +33,11 @@ public:
 
     // Opens the conversation; false when no server offers this service and topic.
     virtual bool Connect(const std::string& service, const std::string& topic) = 0;
-    // Starts the server's advise loop for an item; false when the server refuses it or does
-    // not answer in time.
+    // Starts the server's advise loop for an item; false when the server refuses it. Once
+    // started, the loop lasts as long as the conversation, whatever the server answers.
     virtual bool StartAdvise(const std::string& item) = 0;
-    // The item's current value, or nothing when the server refuses, fails or is too slow.
+    // The item's current value, or nothing when the server refuses, fails or is too slow. A
+    // failure (not lateness) is also told to the listener, as for the advise loop.
     virtual std::optional<std::string> Request(const std::string& item) = 0;
     // Hands a command to the transport without waiting for the server; false when it was not
     // handed over (no conversation, or the command is refused before sending).

@@ -1,5 +1,7 @@
 #include "link/RadioChoice.h"
 
+#include "engine/Blanks.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -29,21 +31,10 @@ bool HasControlByte(std::string_view text) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
 }
 
-std::string_view Trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 std::string_view Column(std::string_view line, std::size_t from, std::size_t to) {
     if (from >= line.size())
         return {};
-    return Trimmed(line.substr(from, to > from ? to - from : 0));
-}
-
-std::string HostAndPort(const RadioEndpoint& endpoint) {
-    return endpoint.host + ":" + std::to_string(endpoint.port);
+    return TrimBlanks(line.substr(from, to > from ? to - from : 0));
 }
 
 } // namespace
@@ -92,7 +83,7 @@ RadioChoice UsedPart(const RadioChoice& choice) {
     return used;
 }
 
-RadioEndpoint EndpointOf(const RadioChoice& choice) {
+Endpoint EndpointOf(const RadioChoice& choice) {
     switch (choice.program) {
     case RadioProgram::Dummy:
     case RadioProgram::Hamlib:
@@ -158,7 +149,7 @@ std::vector<ChoiceProblem> ChoiceProblems(const RadioChoice& choice) {
 }
 
 std::string Describe(const RadioChoice& choice, const std::vector<HamlibModel>& models) {
-    const RadioEndpoint endpoint = EndpointOf(choice);
+    const Endpoint endpoint = EndpointOf(choice);
     switch (choice.program) {
     case RadioProgram::Dummy:
         return "Hamlib-Dummy, " + HostAndPort(endpoint);
@@ -210,7 +201,7 @@ std::vector<HamlibModel> ParseRigList(std::string_view output) {
         const std::size_t digits = line.find_first_not_of(' ');
         if (digits == std::string_view::npos || digits >= makerColumn)
             continue;
-        const std::string_view numberText = Trimmed(line.substr(0, makerColumn));
+        const std::string_view numberText = TrimBlanks(line.substr(0, makerColumn));
         if (numberText.empty() || numberText.size() > 9 ||
             numberText.find_first_not_of("0123456789") != std::string_view::npos)
             continue;

@@ -5,6 +5,8 @@
 // prints, which the dialog offers and the description names.
 #pragma once
 
+#include "link/Endpoint.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,11 +29,6 @@ struct RadioChoice {
     bool operator==(const RadioChoice&) const = default;
 };
 
-struct RadioEndpoint {
-    std::string host;
-    std::uint16_t port = 0;
-};
-
 struct HamlibModel {
     int number = 0;
     std::string maker;
@@ -47,7 +44,7 @@ std::optional<RadioProgram> ProgramFromKey(std::string_view key);
 std::uint16_t DefaultPort(RadioProgram program);
 
 // Where the conversation goes. A rigctld that Skedula starts listens on loopback only.
-RadioEndpoint EndpointOf(const RadioChoice& choice);
+Endpoint EndpointOf(const RadioChoice& choice);
 
 // The rigctld that Skedula starts when nothing answers, as separate arguments (never a
 // shell line): {"rigctld", "-T", "127.0.0.1", "-t", "4532"} for the dummy,

@@ -1,6 +1,7 @@
 #include "link/ReceiverLink.h"
 
 #include "link/AdvisedItem.h"
+#include "link/RadioContract.h"
 
 #include <algorithm>
 
@@ -33,11 +34,21 @@ bool ReceiverLink::SetServiceTopic(const std::string& service, const std::string
 }
 
 bool ReceiverLink::OpenConversation() {
+    return Open(true);
+}
+
+bool ReceiverLink::RetryConversation() {
+    return Open(false);
+}
+
+bool ReceiverLink::Open(bool failureClears) {
     if (open_) {
         return false;
     }
     if (service_.empty() && topic_.empty()) {
-        ClearAllItems();
+        if (failureClears) {
+            ClearAllItems();
+        }
         return false;
     }
     bool connected = port_.Connect(service_, topic_);
@@ -59,7 +70,9 @@ bool ReceiverLink::OpenConversation() {
     if (!connected) {
         // Blank read-outs make the failure visible; the items stay attached so that the next
         // successful open advises and fetches them again.
-        ClearAllItems();
+        if (failureClears) {
+            ClearAllItems();
+        }
         return false;
     }
     open_ = true;
@@ -121,6 +134,24 @@ void ReceiverLink::ItemChanged(const std::string& item, const std::optional<std:
     }
 }
 
+void ReceiverLink::ItemFailed(const std::string& item) {
+    if (!open_) {
+        return;
+    }
+    // A failed reading is no reading: the S-meter text goes until the next good one, so that
+    // a sample taken meanwhile finds none. Frequency and mode stay what the radio was last
+    // set to.
+    if (item != contract::SMeterItem) {
+        return;
+    }
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        AdvisedItem& attached = *items_[i];
+        if (attached.advised_ && attached.itemName_ == item && !attached.text_.empty()) {
+            attached.Clear();
+        }
+    }
+}
+
 void ReceiverLink::ConversationEnded() {
     // After our own close the port has nothing more to say; a late notice is ignored.
     if (!open_) {
@@ -135,7 +166,8 @@ void ReceiverLink::FetchOrAnnounce(AdvisedItem& item) {
         item.Announce();
         return;
     }
-    // A failed or late request leaves the text alone and fires nothing.
+    // A failed or late request leaves the text alone and fires nothing here; the port tells
+    // of a failure as of a failed poll (ItemFailed).
     if (std::optional<std::string> value = port_.Request(item.itemName_)) {
         item.Store(*value);
     }

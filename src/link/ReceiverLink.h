@@ -28,6 +28,10 @@ public:
     bool SetServiceTopic(const std::string& service, const std::string& topic);
     // True only when this call opened a conversation.
     bool OpenConversation();
+    // Opens again, as OpenConversation does, a conversation that failed to open or that the
+    // server ended, with the names kept from Start. A try that fails changes nothing: the
+    // items keep their texts, and nobody hears of it. For reconnecting by itself.
+    bool RetryConversation();
     void CloseConversation();
     // True when the command was handed to the port for sending; the server's answer is not
     // awaited.
@@ -51,7 +55,11 @@ private:
     void Detach(AdvisedItem& item);
 
     void ItemChanged(const std::string& item, const std::optional<std::string>& value) override;
+    void ItemFailed(const std::string& item) override;
     void ConversationEnded() override;
+
+    // failureClears: a failed open blanks the items.
+    bool Open(bool failureClears);
 
     // Re-announces an item while it is not advised, otherwise fetches and stores its value.
     void FetchOrAnnounce(AdvisedItem& item);

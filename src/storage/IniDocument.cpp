@@ -1,19 +1,12 @@
 #include "storage/IniDocument.h"
 
+#include "engine/Blanks.h"
+
 namespace skedula {
 
 namespace {
 
-constexpr std::string_view Blanks = " \t\r";
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
-
-std::string_view Trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(Blanks);
-    if (first == std::string_view::npos)
-        return {};
-    const std::size_t last = text.find_last_not_of(Blanks);
-    return text.substr(first, last - first + 1);
-}
 
 std::string OneLine(std::string_view value) {
     std::string line(value);
@@ -66,7 +59,7 @@ IniDocument::IniDocument(std::string_view text) {
 IniDocument::Parsed IniDocument::Parse(std::string_view line) {
     if (line.substr(0, ByteOrderMark.size()) == ByteOrderMark)
         line.remove_prefix(ByteOrderMark.size());
-    const std::string_view text = Trimmed(line);
+    const std::string_view text = TrimBlanks(line);
     if (text.empty() || text.front() == ';' || text.front() == '#')
         return {};
     if (text.front() == '[') {
@@ -74,16 +67,16 @@ IniDocument::Parsed IniDocument::Parse(std::string_view line) {
         const std::size_t close = text.find(']');
         if (close == std::string_view::npos)
             return {};
-        const std::string_view rest = Trimmed(text.substr(close + 1));
+        const std::string_view rest = TrimBlanks(text.substr(close + 1));
         if (!rest.empty() && rest.front() != ';' && rest.front() != '#')
             return {};
-        return {Parsed::Kind::Group, std::string(Trimmed(text.substr(1, close - 1))), {}};
+        return {Parsed::Kind::Group, std::string(TrimBlanks(text.substr(1, close - 1))), {}};
     }
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos || equals == 0)
         return {};
-    return {Parsed::Kind::Key, std::string(Trimmed(text.substr(0, equals))),
-            std::string(Trimmed(text.substr(equals + 1)))};
+    return {Parsed::Kind::Key, std::string(TrimBlanks(text.substr(0, equals))),
+            std::string(TrimBlanks(text.substr(equals + 1)))};
 }
 
 bool IniDocument::HasGroup(std::string_view group) const {
@@ -157,7 +150,7 @@ void IniDocument::SetWrittenValue(std::string_view group, std::string_view key,
         lines_.insert(lines_.begin(), line);
         return;
     }
-    if (!lines_.empty() && !Trimmed(lines_.back()).empty())
+    if (!lines_.empty() && !TrimBlanks(lines_.back()).empty())
         lines_.emplace_back();
     std::string header(1, '[');
     header.append(group).push_back(']');

@@ -137,12 +137,19 @@ void TSkedulaForm::ZeiteninUTC1Click() {
         watchOptions_->SetUtc(ZeiteninUTC1->isChecked());
 }
 
+void TSkedulaForm::Verbindungselbstwiederherstellen1Click() {
+    const OptionChecksAfter checks(*this);
+    if (watchOptions_ != nullptr)
+        watchOptions_->SetReconnect(Verbindungselbstwiederherstellen1->isChecked());
+}
+
 void TSkedulaForm::ShowOptionChecks() {
     if (watchOptions_ == nullptr)
         return;
     BeimAnmeldenstarten1->setChecked(watchOptions_->StartAtLogin());
     BerichteinDateischreiben1->setChecked(watchOptions_->ReportFile());
     ZeiteninUTC1->setChecked(watchOptions_->Utc());
+    Verbindungselbstwiederherstellen1->setChecked(watchOptions_->Reconnect());
 }
 
 void TSkedulaForm::Info1Click() {

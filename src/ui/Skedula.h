@@ -49,8 +49,8 @@ public:
     void setAboutForm(QDialog* about) { aboutForm_ = about; }
     // What "Funkgerät ..." opens; the application's radio setup.
     void setRadioSetup(std::function<void()> open) { radioSetup_ = std::move(open); }
-    // What "Beim Anmelden starten", "Berichte in Datei schreiben" and "Zeiten in UTC" switch,
-    // and what is told of every list file loaded or saved; the application's watch options.
+    // What the checkable "Optionen" items switch, and what is told of every list file loaded or
+    // saved; the application's watch options.
     void setWatchOptions(WatchOptionsPort* options);
 
     // The save dialog, then the list saved to the chosen file: its path, or nothing when the
@@ -85,6 +85,7 @@ public:
     QAction* N2 = nullptr;
     QAction* BeimAnmeldenstarten1 = nullptr;
     QAction* BerichteinDateischreiben1 = nullptr;
+    QAction* Verbindungselbstwiederherstellen1 = nullptr;
     QAction* ZeiteninUTC1 = nullptr;
     QMenu* Hilfe1 = nullptr;
     QAction* Info1 = nullptr;
@@ -105,6 +106,7 @@ public:
     void Funkgeraet1Click();
     void BeimAnmeldenstarten1Click();
     void BerichteinDateischreiben1Click();
+    void Verbindungselbstwiederherstellen1Click();
     void ZeiteninUTC1Click();
     void Info1Click();
 

@@ -99,6 +99,8 @@ void TSkedulaForm::CreateMenu() {
     BerichteinDateischreiben1 = Optionen1->addAction("Berichte in Datei schreiben");
     BerichteinDateischreiben1->setCheckable(true);
     BerichteinDateischreiben1->setChecked(true);
+    Verbindungselbstwiederherstellen1 = Optionen1->addAction("Verbindung selbst wiederherstellen");
+    Verbindungselbstwiederherstellen1->setCheckable(true);
     ZeiteninUTC1 = Optionen1->addAction("Zeiten in UTC");
     ZeiteninUTC1->setCheckable(true);
     Hilfe1 = menuBar()->addMenu("Hilfe");
@@ -121,6 +123,8 @@ void TSkedulaForm::ConnectHandlers() {
             &TSkedulaForm::BeimAnmeldenstarten1Click, queued);
     connect(BerichteinDateischreiben1, &QAction::triggered, this,
             &TSkedulaForm::BerichteinDateischreiben1Click, queued);
+    connect(Verbindungselbstwiederherstellen1, &QAction::triggered, this,
+            &TSkedulaForm::Verbindungselbstwiederherstellen1Click, queued);
     connect(ZeiteninUTC1, &QAction::triggered, this, &TSkedulaForm::ZeiteninUTC1Click, queued);
     connect(Info1, &QAction::triggered, this, &TSkedulaForm::Info1Click, queued);
 }

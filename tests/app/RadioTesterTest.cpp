@@ -38,6 +38,30 @@ TEST(RadioTester, StartsTheDummyReadsItAndEndsIt) {
     EXPECT_FALSE(LoopbackAccepts(dummy.port));
 }
 
+// A rigctld that already answers (a logging program's) is used as it is: the test says whose
+// readings it shows, for the dummy as for a radio.
+TEST(RadioTester, SaysWhenTheRigctldThatAnswersIsNotSkedulas) {
+    FakeRigctldServer server;
+    RadioChoice dummy;
+    dummy.port = server.Port();
+    const std::string note = "Auf Port " + std::to_string(server.Port()) +
+                             " antwortet ein rigctld, den Skedula nicht gestartet hat; Modell und "
+                             "Gerät werden nicht benutzt. ";
+    for (RadioChoice choice : {dummy, Hamlib(3073, "/dev/null")}) {
+        choice.port = server.Port();
+        const RadioTestResult result = Tested(choice);
+        EXPECT_TRUE(result.reached);
+        EXPECT_EQ(result.text, note + "14230000 USB S7");
+    }
+    server.SetScript([](const std::string& line) -> std::optional<FakeRigctldServer::Answer> {
+        if (line == "+f")
+            return FakeRigctldServer::Answer{{"get_freq:\nRPRT -11\n"}};
+        return std::nullopt;
+    });
+    EXPECT_EQ(Tested(dummy).text,
+              note + "Verbunden, aber der Server beantwortet die Abfrage der Frequenz nicht");
+}
+
 TEST(RadioTester, SaysWhyItReachedNothing) {
     RadioChoice network;
     network.program = RadioProgram::Network;

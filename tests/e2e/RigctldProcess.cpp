@@ -8,7 +8,9 @@
 
 namespace skedula::e2e {
 
-RigctldProcess::RigctldProcess() : port_(FreeLoopbackPort()) {
+RigctldProcess::RigctldProcess() : RigctldProcess(FreeLoopbackPort()) {}
+
+RigctldProcess::RigctldProcess(std::uint16_t port) : port_(port) {
     process_.start("rigctld", {"-m", "1", "-C", "static_data=1", "-T", "127.0.0.1", "-t",
                                QString::number(port_)});
     process_.waitForStarted(3000);

@@ -19,6 +19,12 @@ void FakeConversation::AnnounceChange(const std::string& item,
     }
 }
 
+void FakeConversation::FailItem(const std::string& item) {
+    if (listener != nullptr) {
+        listener->ItemFailed(item);
+    }
+}
+
 void FakeConversation::EndConversation() {
     connected = false;
     if (listener != nullptr) {

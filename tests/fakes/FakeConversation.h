@@ -31,6 +31,8 @@ public:
 
     // What the server does on its own.
     void AnnounceChange(const std::string& item, const std::optional<std::string>& value = {});
+    // The server failed the item's query (an error, or no value in the reply).
+    void FailItem(const std::string& item);
     void EndConversation();
 
     bool connected = false;

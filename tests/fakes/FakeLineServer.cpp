@@ -134,6 +134,14 @@ void FakeLineServer::Quit(bool reset) {
     Command(reset ? 'r' : 'q');
 }
 
+void FakeLineServer::Freeze() {
+    Command('f');
+}
+
+void FakeLineServer::Thaw() {
+    Command('t');
+}
+
 void FakeLineServer::Command(char command) {
     [[maybe_unused]] const ssize_t n = ::write(wakeWrite_, &command, 1);
 }
@@ -176,7 +184,7 @@ bool FakeLineServer::Serve(Client& client) {
         std::chrono::milliseconds delay;
         {
             std::lock_guard lock(mutex_);
-            delay = lineDelay_;
+            delay = lineDelay_ + answer.delay;
         }
         if (!Pause(delay)) {
             return true; // woken to quit: the main loop takes the command
@@ -202,6 +210,7 @@ bool FakeLineServer::Serve(Client& client) {
 void FakeLineServer::Run() {
     std::vector<Client> clients;
     bool listening = true;
+    bool frozen = false;
     auto closeAll = [&](bool reset) {
         for (const Client& client : clients) {
             reset ? CloseWithReset(client.fd) : static_cast<void>(::close(client.fd));
@@ -214,11 +223,13 @@ void FakeLineServer::Run() {
             openConnections_ = clients.size();
         }
         std::vector<pollfd> fds{{wakeRead_, POLLIN, 0}};
-        if (listening) {
+        if (listening && !frozen) {
             fds.push_back({listenFd_, POLLIN, 0});
         }
         for (const Client& client : clients) {
-            fds.push_back({client.fd, POLLIN, 0});
+            if (!frozen) {
+                fds.push_back({client.fd, POLLIN, 0});
+            }
         }
         if (::poll(fds.data(), fds.size(), -1) < 0) {
             continue;
@@ -226,6 +237,10 @@ void FakeLineServer::Run() {
         if (fds[0].revents & POLLIN) {
             char command = 'x';
             [[maybe_unused]] const ssize_t n = ::read(wakeRead_, &command, 1);
+            if (command == 'f' || command == 't') {
+                frozen = command == 'f';
+                continue;
+            }
             closeAll(command == 'r');
             if (listening) {
                 ::close(listenFd_);

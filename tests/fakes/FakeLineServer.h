@@ -1,7 +1,8 @@
 // A stand-in for a line-protocol radio-control server (rigctld, gqrx) in the link's tests:
 // listens on a free loopback port in a thread of its own, answers each line as the derived
-// fake or the test's script says, records every line it takes, and can answer slowly, quit,
-// reset or talk nonsense on demand, and read its input as rigctld or as gqrx does.
+// fake or the test's script says, records every line it takes, and can answer slowly, hang
+// for a while, quit, reset or talk nonsense on demand, and read its input as rigctld or as
+// gqrx does.
 #pragma once
 
 #include <chrono>
@@ -23,6 +24,8 @@ public:
     struct Answer {
         std::vector<std::string> chunks;
         bool closeAfter = false;
+        // Besides the line delay: a radio slow with this one line. The lines behind it wait.
+        std::chrono::milliseconds delay{0};
     };
     // Consulted for every line before the fake's own answer; nothing lets the fake answer.
     using Script = std::function<std::optional<Answer>(const std::string& line)>;
@@ -55,6 +58,11 @@ public:
 
     // Closes every connection and stops listening: EOF, or a reset when asked for.
     void Quit(bool reset = false);
+    // Reads and answers nothing until Thaw, as a stopped process: connections stay open, and
+    // new ones wait in the kernel's queue. Lines that came meanwhile are answered after. (Not
+    // while a line's delay runs: that line would go unanswered.)
+    void Freeze();
+    void Thaw();
 
 protected:
     // dropOlder: a new connection makes the server close the ones before it.

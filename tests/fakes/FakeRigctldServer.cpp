@@ -22,6 +22,9 @@ void FakeRigctldServer::SetStrength(int dbOverS9) {
 }
 
 FakeLineServer::Answer FakeRigctldServer::Respond(const std::string& line) {
+    if (line == "\\chk_vfo") {
+        return {{"0\n"}};
+    }
     if (line == "+f") {
         return {{"get_freq:\nFrequency: " + frequency_ + "\nRPRT 0\n"}};
     }

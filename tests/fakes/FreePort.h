@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace skedula {
 
@@ -12,5 +13,9 @@ std::uint16_t FreeLoopbackPort();
 // True when a server accepts a connection on 127.0.0.1:port now. On loopback a connect is
 // accepted or refused at once, so this never waits.
 bool LoopbackAccepts(std::uint16_t port);
+
+// The process that listens on the TCP port (on any address), as /proc shows it: for a test
+// to stop a server that the program started. Nothing when no process of this user does.
+std::optional<int> ListeningProcess(std::uint16_t port);
 
 } // namespace skedula

@@ -15,13 +15,13 @@
 
 using namespace std::chrono_literals;
 using skedula::AdvisedItem;
+using skedula::Endpoint;
 using skedula::FakeGqrxServer;
 using skedula::GqrxConversation;
-using skedula::GqrxEndpoint;
-using skedula::GqrxTimings;
 using skedula::ReceiverLink;
 using skedula::SilentServer;
 using skedula::test::WaitUntil;
+using skedula::wire::Timings;
 using Answer = FakeGqrxServer::Answer;
 using Lines = std::vector<std::string>;
 
@@ -30,8 +30,8 @@ namespace {
 constexpr double S9Dbfs = -36.0;
 
 // Short bounds keep a silent server from slowing the run; the real ones are the defaults.
-GqrxTimings Fast() {
-    return {200ms, 50ms};
+Timings Fast() {
+    return {.exchange = 200ms, .pollInterval = 50ms};
 }
 
 struct Station {
@@ -43,7 +43,7 @@ struct Station {
     int opens = 0;
     int closes = 0;
 
-    explicit Station(std::uint16_t port) : port(GqrxEndpoint{"127.0.0.1", port}, S9Dbfs, Fast()) {
+    explicit Station(std::uint16_t port) : port(Endpoint{"127.0.0.1", port}, S9Dbfs, Fast()) {
         link.OnOpen = [this] { ++opens; };
         link.OnClose = [this] { ++closes; };
     }
@@ -101,6 +101,28 @@ TEST(GqrxConversation, CommandsAndChangesComeBackInTheReadOuts) {
     EXPECT_TRUE(server.DspRunning());
 }
 
+// gqrx's one error to a level query is no reading: the S-meter goes blank, on the same
+// connection, until gqrx gives a level again.
+TEST(GqrxConversation, AFailedLevelQueryBlanksTheSMeterUntilTheNextLevel) {
+    FakeGqrxServer server;
+    Station station(server.Port());
+    ASSERT_TRUE(station.Start());
+    server.SetScript([](const std::string& line) -> std::optional<Answer> {
+        if (line == "l STRENGTH") {
+            return Answer{{"RPRT 1\n"}};
+        }
+        return std::nullopt;
+    });
+
+    ASSERT_TRUE(WaitUntil([&] { return station.sMeter.Text().empty(); }));
+    EXPECT_EQ(station.Texts(), (Lines{"7100000", "USB", ""}));
+    EXPECT_EQ(station.port.LevelDb("HRD_SMETER"), std::nullopt);
+    server.SetScript({});
+    EXPECT_TRUE(WaitUntil([&] { return station.sMeter.Text() == "S2"; }));
+    EXPECT_EQ(server.Connections(), 1u);
+    EXPECT_EQ(station.closes, 0);
+}
+
 TEST(GqrxConversation, ReplyOutOfStepFailsItsQueryAndTheStreamIsBackInStep) {
     struct Case {
         std::string name;
@@ -110,7 +132,9 @@ TEST(GqrxConversation, ReplyOutOfStepFailsItsQueryAndTheStreamIsBackInStep) {
     // A late "-20.0" after a reply that did not fit must not pass for the next level.
     const std::vector<Case> cases = {
         {"garbage", {{"hello\n", "-20.0\n"}}, {"-", "S2", "USB"}},
-        {"report to a query", {{"RPRT 1\n", "-20.0\n"}}, {"-", "S2", "USB"}},
+        {"a success where a value belongs", {{"RPRT 0\n", "-20.0\n"}}, {"-", "S2", "USB"}},
+        // gqrx's failure of the query: that query fails, and the stream stays in step.
+        {"report of a failure", {{"RPRT 1\n"}}, {"-", "S2", "USB"}},
         {"a level where the frequency belongs", {{"-30.0\n", "-20.0\n"}}, {"-", "S2", "USB"}},
         {"overlong", {{std::string(5000, '7') + "\n", "-20.0\n"}}, {"-", "S2", "USB"}},
         // The line never ends: the stream is renewed at the bound, the next reply comes alone.
@@ -129,7 +153,7 @@ TEST(GqrxConversation, ReplyOutOfStepFailsItsQueryAndTheStreamIsBackInStep) {
             }
             return std::nullopt;
         });
-        GqrxConversation port(GqrxEndpoint{"127.0.0.1", server.Port()}, S9Dbfs, Fast());
+        GqrxConversation port(Endpoint{"127.0.0.1", server.Port()}, S9Dbfs, Fast());
         ASSERT_TRUE(port.Connect("HRD_RADIO_000", "HRD_CAT"));
 
         Lines texts;
@@ -171,7 +195,7 @@ TEST(GqrxConversation, SilentServerFailsTheOpenAndARequestEndsAtItsBound) {
     EXPECT_EQ(station.opens, 0);
 
     FakeGqrxServer server;
-    GqrxConversation port(GqrxEndpoint{"127.0.0.1", server.Port()}, S9Dbfs, Fast());
+    GqrxConversation port(Endpoint{"127.0.0.1", server.Port()}, S9Dbfs, Fast());
     ASSERT_TRUE(port.Connect("HRD_RADIO_000", "HRD_CAT"));
     server.SetScript([](const std::string&) { return std::optional(Answer{}); });
     EXPECT_EQ(port.Request("HRD_SMETER"), std::nullopt);

@@ -34,7 +34,8 @@ TEST(GqrxProtocol, PlainLinesOnlyAndCommandsWithASafeArgument) {
         {"freq ", std::nullopt},
         {"freq 7 100", std::nullopt},
         {"freq 7100000\nq", std::nullopt},
-        {"mode AM\r", std::nullopt},
+        {"mode AM\r", "M AM 0\n"},
+        {"mode A\rM", std::nullopt},
         {"mode A\0M"s, std::nullopt},
         {"mode ?", std::nullopt},
         {"freq \\dump_state", std::nullopt},
@@ -58,18 +59,19 @@ TEST(GqrxProtocol, RepliesAreKnownByTheirForm) {
         {FrequencyReply, {"7100000"}, Fit::Complete},
         {FrequencyReply, {"-77.0"}, Fit::Misfit},
         {FrequencyReply, {"USB"}, Fit::Misfit},
-        {FrequencyReply, {"RPRT 1"}, Fit::Misfit},
+        {FrequencyReply, {"RPRT 1"}, Fit::Complete}, // gqrx failed the query
         {FrequencyReply, {""}, Fit::Misfit},
         {ModeReply, {"USB"}, Fit::Incomplete},
         {ModeReply, {"WFM_ST", "160000"}, Fit::Complete},
         {ModeReply, {"2700"}, Fit::Misfit}, // a passband where the mode belongs
         {ModeReply, {"USB", "RPRT 0"}, Fit::Misfit},
         {ModeReply, {"USB", "AM"}, Fit::Misfit},
-        {ModeReply, {"RPRT 1"}, Fit::Misfit},
+        {ModeReply, {"RPRT 1"}, Fit::Complete},
         {LevelReply, {"-200.0"}, Fit::Complete},
         {LevelReply, {"-77,0"}, Fit::Complete},
         {LevelReply, {"7100000"}, Fit::Misfit}, // a frequency is no level
-        {LevelReply, {"RPRT 1"}, Fit::Misfit},
+        {LevelReply, {"RPRT 1"}, Fit::Complete},
+        {LevelReply, {"RPRT 0"}, Fit::Misfit}, // a command's success, not this line's
         {LevelReply, {"-77"}, Fit::Complete},
         {LevelReply, {"-7USB"}, Fit::Misfit}, // a line cut off and glued to the next
         {FlagReply, {"0"}, Fit::Complete},

@@ -13,8 +13,8 @@
 
 using namespace std::chrono_literals;
 using skedula::AdvisedItem;
+using skedula::Endpoint;
 using skedula::GqrxConversation;
-using skedula::GqrxEndpoint;
 using skedula::GqrxProcess;
 using skedula::ReceiverLink;
 using skedula::test::WaitUntil;
@@ -34,7 +34,7 @@ TEST(RealGqrx, TuningOntoTheCarrierReadsHighAndOffItLow) {
     ASSERT_TRUE(gqrx.Started()) << gqrx.Failure();
     std::cout << "gqrx listened after " << gqrx.ListenTime().count() << " ms\n";
 
-    GqrxConversation port(GqrxEndpoint{gqrx.Host(), gqrx.Port()}, -36.0);
+    GqrxConversation port(Endpoint{gqrx.Host(), gqrx.Port()}, -36.0);
     ReceiverLink link(port);
     AdvisedItem frequency(link, "HRD_FREQUENCY");
     AdvisedItem mode(link, "HRD_MODE");

@@ -240,6 +240,48 @@ TEST_F(ReceiverLinkTest, FailedRequestKeepsTheTextAndFiresNothing) {
     EXPECT_TRUE(events.empty());
 }
 
+// A failed S-meter reading is no reading; frequency and mode stay what the radio was set to.
+TEST_F(ReceiverLinkTest, AFailedReadingClearsOnlyTheSMeterUntilTheNextGoodOne) {
+    ASSERT_TRUE(Start());
+    events.clear();
+
+    port.FailItem("HRD_SMETER");
+    port.FailItem("HRD_SMETER"); // still none: nothing to tell
+    port.FailItem("HRD_MODE");
+    port.FailItem("HRD_FREQUENCY");
+    EXPECT_EQ(events, (Events{"HRD_SMETER="}));
+    EXPECT_EQ(Texts(), (Events{"14230000", "USB", ""}));
+
+    port.AnnounceChange("HRD_SMETER", "S7"s);
+    EXPECT_EQ(sMeter.Text(), "S7");
+
+    // Once the conversation has ended, a late notice changes nothing.
+    port.EndConversation();
+    events.clear();
+    port.FailItem("HRD_SMETER");
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(sMeter.Text(), "S7");
+}
+
+// Reconnecting by itself: a try that fails must not show, one that succeeds opens as Start does.
+TEST_F(ReceiverLinkTest, ARetryThatFailsChangesNothingAndOneThatSucceedsOpensAsStartDoes) {
+    ASSERT_TRUE(Start());
+    port.EndConversation(); // the server quit
+    port.serverRunning = false;
+    port.startMakesServerRun = false;
+    events.clear();
+
+    EXPECT_FALSE(link.RetryConversation());
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(Texts(), (Events{"14230000", "USB", "S7"}));
+    EXPECT_EQ(port.CallsStartingWith("StartServer").size(), 1u);
+
+    port.serverRunning = true;
+    port.values["HRD_SMETER"] = "S3";
+    EXPECT_TRUE(link.RetryConversation());
+    EXPECT_EQ(events, (Events{"open", "HRD_FREQUENCY=14230000", "HRD_MODE=USB", "HRD_SMETER=S3"}));
+}
+
 TEST_F(ReceiverLinkTest, CloseFiresOnceEmptiesTheNamesAndKeepsTexts) {
     ASSERT_TRUE(Start());
     events.clear();

@@ -98,12 +98,15 @@ TEST(RigctldProtocol, OnlyTheTwoContractCommandsWithASafeArgumentBecomeLines) {
         {"freq " + std::string(65, '1'), std::nullopt},
         {"freq ", std::nullopt},
         {"freq", std::nullopt},
-        {"freq  7100000", std::nullopt},
-        {"freq 7100000 ", std::nullopt},
+        // A cell with blanks around its value: they are not sent.
+        {"freq  7100000", "+F 7100000\n"},
+        {"freq 7100000 ", "+F 7100000\n"},
+        {"mode \tUSB\r", "+M USB 0\n"},
+        {"freq  \t ", std::nullopt},
         {"freq 7 100", std::nullopt},
         {"freq\t7100000", std::nullopt},
         {"freq 7100000\n+Q", std::nullopt},
-        {"freq 7100000\r", std::nullopt},
+        {"freq 7100000 \n+Q", std::nullopt},
         {"freq 71\0"
          "00"s,
          std::nullopt},

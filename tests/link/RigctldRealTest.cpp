@@ -4,6 +4,7 @@
 #include "fakes/EventLoop.h"
 #include "fakes/FreePort.h"
 #include "link/AdvisedItem.h"
+#include "link/RadioChoice.h"
 #include "link/ReceiverLink.h"
 #include "link/rigctld/RigctldConversation.h"
 
@@ -20,10 +21,10 @@
 
 using namespace std::chrono_literals;
 using skedula::AdvisedItem;
+using skedula::Endpoint;
 using skedula::LoopbackAccepts;
 using skedula::ReceiverLink;
 using skedula::RigctldConversation;
-using skedula::RigctldEndpoint;
 using skedula::test::WaitUntil;
 using Lines = std::vector<std::string>;
 
@@ -67,7 +68,7 @@ struct Station {
     int opens = 0;
     int closes = 0;
 
-    explicit Station(std::uint16_t port) : port(RigctldEndpoint{"127.0.0.1", port}) {
+    explicit Station(std::uint16_t port) : port(Endpoint{"127.0.0.1", port}) {
         link.SetServiceApplication({});
         link.OnOpen = [this] { ++opens; };
         link.OnClose = [this] { ++closes; };
@@ -143,11 +144,15 @@ TEST_F(RealRigctld, KilledServerGivesOneClose) {
     EXPECT_FALSE(station.link.SendCommand("freq 7100000"));
 }
 
+// The server as the program starts it for the dummy radio, from the radio choice.
 TEST_F(RealRigctld, StartedServerListensOnLoopbackOnlyAndEndsWithTheConversation) {
     ASSERT_FALSE(LoopbackAccepts(port));
     auto station = std::make_unique<Station>(port);
-    station->link.SetServiceApplication({"rigctld", "-m", "1", "-C", "static_data=1", "-T",
-                                         "127.0.0.1", "-t", std::to_string(port)});
+    skedula::RadioChoice dummy;
+    dummy.port = port;
+    Lines arguments = skedula::ServerArguments(dummy);
+    arguments.insert(arguments.end(), {"-C", "static_data=1"});
+    station->link.SetServiceApplication(arguments);
 
     ASSERT_TRUE(station->Start());
     EXPECT_EQ(station->Texts(), (Lines{"145000000", "FM", "S7"}));
@@ -162,9 +167,31 @@ TEST_F(RealRigctld, StartedServerListensOnLoopbackOnlyAndEndsWithTheConversation
     EXPECT_FALSE(LoopbackAccepts(port));
 }
 
-TEST_F(RealRigctld, DefaultServerCommandIsRigctldOnLoopback) {
-    EXPECT_EQ(RigctldConversation::ServerArguments(RigctldEndpoint{}),
-              (Lines{"rigctld", "-T", "127.0.0.1", "-t", "4532"}));
+// A device whose name begins with "-" is the device, not one more option for rigctld.
+TEST_F(RealRigctld, ADeviceBeginningWithADashIsTheDevice) {
+    skedula::RadioChoice radio;
+    radio.program = skedula::RadioProgram::Hamlib;
+    radio.model = 2041; // a Kenwood: it opens its device at once
+    radio.device = "-m";
+    radio.port = port;
+    const Lines arguments = skedula::ServerArguments(radio);
+    QStringList rest;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        rest << QString::fromStdString(arguments[i]);
+    }
+    rest << "-vv"; // rigctld then names the device it could not open
+    rigctld.start(QString::fromStdString(arguments[0]), rest);
+    ASSERT_TRUE(rigctld.waitForStarted(5000));
+    QByteArray said;
+    // rigctld takes a device without "/" for a network address.
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            said += rigctld.readAllStandardError();
+            return said.contains("cannot get host \"-m\"");
+        },
+        5s))
+        << said.toStdString();
+    EXPECT_EQ(rigctld.state(), QProcess::Running) << "rigctld took the device for an option";
 }
 
 } // namespace

@@ -192,7 +192,8 @@ TEST(MainWindowLayout, TheMenuBarHasItsItemsAndNewEntryIsNeverEnabled) {
               QStringList({"Laden ...", "Speichern ...", "Neuer Eintrag ...", "-", "Beenden"}));
     EXPECT_EQ(items(form.Optionen1),
               QStringList({"Funkgerät ...", "-", "[ ] Beim Anmelden starten",
-                           "[x] Berichte in Datei schreiben", "[ ] Zeiten in UTC"}));
+                           "[x] Berichte in Datei schreiben",
+                           "[ ] Verbindung selbst wiederherstellen", "[ ] Zeiten in UTC"}));
     EXPECT_EQ(items(form.Hilfe1), QStringList({"Info"}));
 
     // Neither creation, Start, Stop nor a loaded list enables it.

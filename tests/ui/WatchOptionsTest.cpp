@@ -312,5 +312,45 @@ TEST_F(WatchOptionsTest, TimesInUtcAreKeptInTheFileAndTheReadOutSaysSo) {
     program.mainWindow().close();
 }
 
+// Off without a settings file; the item switches it and the file keeps it; a value that is
+// not valid is named, with what it means, and leaves it off.
+TEST_F(WatchOptionsTest, ReconnectingIsOffUntilSwitchedOnAndAValueNotValidIsNamed) {
+    {
+        Composition program(Unreachable());
+        TSkedulaForm& form = program.mainWindow();
+        EXPECT_FALSE(form.Verbindungselbstwiederherstellen1->isChecked());
+        EXPECT_FALSE(program.watchOptions().Reconnect());
+        Choose(form.Verbindungselbstwiederherstellen1);
+        EXPECT_TRUE(form.Verbindungselbstwiederherstellen1->isChecked());
+        EXPECT_EQ(SettingsFile().Load().Value("Watch", "Reconnect"), "true");
+    }
+    {
+        Composition program(Unreachable());
+        EXPECT_TRUE(program.mainWindow().Verbindungselbstwiederherstellen1->isChecked());
+        Choose(program.mainWindow().Verbindungselbstwiederherstellen1);
+        EXPECT_EQ(SettingsFile().Load().Value("Watch", "Reconnect"), "false");
+    }
+    EXPECT_TRUE(ReadWatchSettings(IniDocument("[Watch]\nReconnect=On\n")).reconnect);
+
+    WriteSettings("[Watch]\nReconnect=immer\nReportFile=ja\n");
+    ModalBoxWatcher boxes;
+    Composition program(Unreachable());
+    program.showMainWindow();
+    ASSERT_TRUE(test::WaitUntil([&] { return !boxes.boxes().empty(); }));
+    test::RunPendingEvents();
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    const std::string text = boxes.boxes()[0].text.toStdString();
+    EXPECT_NE(text.find("Reconnect=immer: weder true noch false"), std::string::npos) << text;
+    EXPECT_NE(text.find("ReportFile=ja: weder true noch false"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n\nBerichte werden in die Datei geschrieben, bis das unter Optionen > "
+                        "Berichte in Datei schreiben abgeschaltet ist.\n\nDie Verbindung wird "
+                        "nicht selbst wiederhergestellt, bis das unter Optionen > Verbindung "
+                        "selbst wiederherstellen eingeschaltet ist."),
+              std::string::npos)
+        << text;
+    EXPECT_FALSE(program.mainWindow().Verbindungselbstwiederherstellen1->isChecked());
+    program.mainWindow().close();
+}
+
 } // namespace
 } // namespace skedula

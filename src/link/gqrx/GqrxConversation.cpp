@@ -12,11 +12,12 @@ wire::OutLine Out(const gqrx::WireLine& line) {
 
 } // namespace
 
-GqrxConversation::GqrxConversation(GqrxEndpoint endpoint, double s9Dbfs, GqrxTimings timings)
+GqrxConversation::GqrxConversation(Endpoint endpoint, double s9Dbfs, wire::Timings timings,
+                                   wire::Resolver resolver)
     // gqrx takes one line per arrival of data: two lines that reach it together would leave
     // the second unanswered until a third comes, and every reply one line late from then on.
-    : LineConversation({std::move(endpoint.host), endpoint.port},
-                       {timings.exchange, timings.pollInterval}, wire::Pacing::OneLineAtATime),
+    : LineConversation(std::move(endpoint), timings, wire::Pacing::OneLineAtATime,
+                       std::move(resolver)),
       s9Dbfs_(s9Dbfs) {}
 
 GqrxConversation::~GqrxConversation() {

@@ -9,28 +9,17 @@
 #include "link/wire/LineConversation.h"
 
 #include <chrono>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace skedula {
 
-struct GqrxEndpoint {
-    std::string host = "127.0.0.1";
-    std::uint16_t port = 7356;
-};
-
-// The contract's bounds; tests shorten them to keep a silent server from slowing the run.
-struct GqrxTimings {
-    std::chrono::milliseconds exchange{1000};    // connect, advise start, request
-    std::chrono::milliseconds pollInterval{250}; // one round over the advised items
-};
-
 class GqrxConversation final : public wire::LineConversation {
 public:
     // s9Dbfs: the level in dBFS that reads S9.
-    GqrxConversation(GqrxEndpoint endpoint, double s9Dbfs, GqrxTimings timings = {});
+    GqrxConversation(Endpoint endpoint, double s9Dbfs, wire::Timings timings = {},
+                     wire::Resolver resolver = wire::SystemResolver());
     ~GqrxConversation() override;
 
     // The level of the last S-meter reading as gqrx gave it, in dBFS; nothing before the
@@ -51,6 +40,8 @@ private:
     std::optional<wire::OutLine> CommandLine(const std::string& command) const override;
     std::optional<std::string> ItemText(wire::Query query, const wire::Reply& reply) override;
     std::optional<double> ItemLevelDb(wire::Query query, const wire::Reply& reply) const override;
+    // gqrx knows the three queries; its one error, "RPRT 1", is a failure.
+    bool Unknown(const wire::Reply&) const override { return false; }
     void TakeLine(const wire::Line& line) override;
     void ForgetReplies() override;
     bool Greet() override;

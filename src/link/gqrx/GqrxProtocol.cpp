@@ -53,8 +53,14 @@ Fit FitOf(std::string_view form, const std::vector<std::string>& lines) {
     if (lines.empty()) {
         return Fit::Incomplete;
     }
-    const std::string_view first = wire::TrimBlanks(lines.front());
-    const bool report = wire::ReportNumber(first).has_value();
+    const std::string_view first = TrimBlanks(lines.front());
+    const std::optional<int> number = wire::ReportNumber(first);
+    const bool report = number.has_value();
+    const bool query = form == FrequencyReply || form == ModeReply || form == LevelReply;
+    if (query && report && *number != 0) {
+        // gqrx's failure of the query; a success without a value cannot be this line's reply.
+        return lines.size() == 1 ? Fit::Complete : Fit::Misfit;
+    }
     if (form == ModeReply) {
         if (!ModeText(first)) {
             return Fit::Misfit;
@@ -63,7 +69,7 @@ Fit FitOf(std::string_view form, const std::vector<std::string>& lines) {
             return Fit::Incomplete;
         }
         // The passband in hertz.
-        const bool passband = wire::HertzText(wire::TrimBlanks(lines[1])).has_value();
+        const bool passband = wire::HertzText(TrimBlanks(lines[1])).has_value();
         return lines.size() == 2 && passband ? Fit::Complete : Fit::Misfit;
     }
     bool fits = false;
@@ -82,13 +88,13 @@ Fit FitOf(std::string_view form, const std::vector<std::string>& lines) {
 wire::Reply ReplyOf(const std::vector<std::string>& lines) {
     wire::Reply reply;
     if (lines.size() == 1) {
-        if (const std::optional<int> number = wire::ReportNumber(wire::TrimBlanks(lines[0]))) {
+        if (const std::optional<int> number = wire::ReportNumber(TrimBlanks(lines[0]))) {
             reply.result = *number;
             return reply;
         }
     }
     for (const std::string& line : lines) {
-        reply.values.emplace_back(wire::TrimBlanks(line));
+        reply.values.emplace_back(TrimBlanks(line));
     }
     reply.result = 0;
     return reply;
@@ -124,11 +130,11 @@ std::optional<double> LevelDb(Query query, const wire::Reply& reply, double s9Db
 }
 
 std::optional<std::string> FrequencyText(std::string_view line) {
-    return wire::HertzText(wire::TrimBlanks(line));
+    return wire::HertzText(TrimBlanks(line));
 }
 
 std::optional<std::string> ModeText(std::string_view line) {
-    line = wire::TrimBlanks(line);
+    line = TrimBlanks(line);
     // A number is a frequency or a passband, never a mode name.
     if (!wire::IsModeName(line) || wire::HertzText(line)) {
         return std::nullopt;
@@ -137,7 +143,7 @@ std::optional<std::string> ModeText(std::string_view line) {
 }
 
 std::optional<long long> LevelThousandths(std::string_view line) {
-    return wire::DecimalThousandths(wire::TrimBlanks(line), MaxLevelDigits);
+    return wire::DecimalThousandths(TrimBlanks(line), MaxLevelDigits);
 }
 
 std::string SMeterText(long long levelThousandths, double s9Dbfs) {

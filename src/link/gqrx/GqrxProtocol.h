@@ -43,8 +43,8 @@ enum class Fit {
     Misfit,     // they cannot be the reply to this line: the stream is out of step
 };
 // How the lines received so far for a line whose reply has this form fit it. A report line
-// ends the reply of a command, and of "u DSP" (a server without it); to a query it is a
-// misfit, as is any line of the wrong form.
+// ends the reply of a command, and of "u DSP" (a server without it); to a query, a report of
+// a failure ("RPRT 1") is its reply, and "RPRT 0" a misfit, as is any line of the wrong form.
 Fit FitOf(std::string_view form, const std::vector<std::string>& lines);
 // The reply that fitting lines make: a report's number, or the values with result 0.
 wire::Reply ReplyOf(const std::vector<std::string>& lines);

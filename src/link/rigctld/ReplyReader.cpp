@@ -66,7 +66,7 @@ std::optional<Reply> ReplyReader::Take(const wire::Line& line) {
         current_.echoName = std::string(name);
         return cut;
     }
-    if (!inReply_ && wire::TrimBlanks(text).empty()) {
+    if (!inReply_ && TrimBlanks(text).empty()) {
         return std::nullopt;
     }
     inReply_ = true;

@@ -9,7 +9,6 @@ namespace skedula {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using wire::Reply;
 
 // Between two probes of a starting server's port.
@@ -25,18 +24,14 @@ wire::OutLine Out(const rigctld::WireLine& line) {
 
 } // namespace
 
-RigctldConversation::RigctldConversation(RigctldEndpoint endpoint, RigctldTimings timings)
-    : LineConversation({std::move(endpoint.host), endpoint.port},
-                       {timings.exchange, timings.pollInterval}, wire::Pacing::Pipelined),
-      serverStart_(timings.serverStart) {}
+RigctldConversation::RigctldConversation(Endpoint endpoint, wire::Timings timings,
+                                         wire::Resolver resolver)
+    : LineConversation(std::move(endpoint), timings, wire::Pacing::Pipelined, std::move(resolver)) {
+}
 
 RigctldConversation::~RigctldConversation() {
     Disconnect();
     server_.Stop();
-}
-
-std::vector<std::string> RigctldConversation::ServerArguments(const RigctldEndpoint& endpoint) {
-    return {"rigctld", "-T", endpoint.host, "-t", std::to_string(endpoint.port)};
 }
 
 bool RigctldConversation::StartServer(const std::vector<std::string>& arguments) {
@@ -44,8 +39,15 @@ bool RigctldConversation::StartServer(const std::vector<std::string>& arguments)
         return false;
     }
     // One bound for starting the program and for its port to accept.
-    const Clock::time_point deadline = Clock::now() + serverStart_;
-    return server_.Start(arguments, serverStart_) && WaitForPort(deadline);
+    const Clock::time_point deadline = Deadline(Bounds().serverStart);
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return server_.Start(arguments, std::max(left, std::chrono::milliseconds(1))) &&
+           WaitForPort(deadline);
+}
+
+bool RigctldConversation::Greet() {
+    return Exchange(Out(rigctld::GreetLine())).has_value();
 }
 
 wire::OutLine RigctldConversation::QueryLine(wire::Query query) const {
@@ -66,7 +68,21 @@ std::optional<double> RigctldConversation::ItemLevelDb(wire::Query query,
     return rigctld::LevelDb(query, reply);
 }
 
+bool RigctldConversation::Unknown(const Reply& reply) const {
+    return rigctld::Unknown(reply);
+}
+
 void RigctldConversation::TakeLine(const wire::Line& line) {
+    const auto& unanswered = Unanswered();
+    if (!unanswered.empty() && unanswered.front().expect == rigctld::GreetLine().echoName) {
+        // The greeting is the first line of a connection, and its answer a bare value: any
+        // line is that answer.
+        Reply greeted;
+        greeted.result = 0;
+        greeted.values.push_back(line.text);
+        Answer(0, greeted);
+        return;
+    }
     if (std::optional<Reply> reply = reader_.Take(line)) {
         Match(*reply);
     }
@@ -99,7 +115,7 @@ bool RigctldConversation::ServerAnswers(QTcpSocket& probe, Clock::time_point dea
     // rigctld listens before it has opened the radio and serves only once that is done (or
     // leaves when it fails, a few seconds later): a server is ready when it answers a command
     // that does not reach the radio, not when its port accepts.
-    probe.write("\\chk_vfo\n");
+    probe.write(rigctld::GreetLine().line.c_str());
     probe.flush();
     while (probe.state() == QAbstractSocket::ConnectedState) {
         const int left = Milliseconds(deadline - Clock::now());
@@ -113,13 +129,10 @@ bool RigctldConversation::ServerAnswers(QTcpSocket& probe, Clock::time_point dea
     return false;
 }
 
-bool RigctldConversation::WaitForPort(std::chrono::steady_clock::time_point deadline) {
+bool RigctldConversation::WaitForPort(Clock::time_point deadline) {
     while (true) {
         QTcpSocket probe;
-        ConnectTo(probe, Where());
-        const Clock::duration left = deadline - Clock::now();
-        if (probe.waitForConnected(std::max(1, Milliseconds(left))) &&
-            ServerAnswers(probe, deadline)) {
+        if (ConnectSocket(probe, deadline) && ServerAnswers(probe, deadline)) {
             probe.abort();
             // rigctld (Hamlib 4.5) now and then resets a connection that arrives while it is
             // still ending the one before: let it end the probe's first.

@@ -15,13 +15,13 @@ std::optional<std::string_view> ValueOf(std::string_view line,
                                         std::initializer_list<std::string_view> labels) {
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) {
-        return wire::TrimBlanks(line);
+        return TrimBlanks(line);
     }
-    const std::string_view label = wire::TrimBlanks(line.substr(0, colon));
+    const std::string_view label = TrimBlanks(line.substr(0, colon));
     if (std::find(labels.begin(), labels.end(), label) == labels.end()) {
         return std::nullopt;
     }
-    return wire::TrimBlanks(line.substr(colon + 1));
+    return TrimBlanks(line.substr(colon + 1));
 }
 
 } // namespace
@@ -36,6 +36,16 @@ WireLine QueryLine(Query query) {
         return {"+l STRENGTH\n", "get_level"};
     }
     return {"+f\n", "get_freq"};
+}
+
+WireLine GreetLine() {
+    return {"\\chk_vfo\n", "chk_vfo"};
+}
+
+bool Unknown(const Reply& reply) {
+    constexpr int NotImplemented = -4;
+    constexpr int NotAvailable = -11;
+    return reply.result == NotImplemented || reply.result == NotAvailable;
 }
 
 std::optional<WireLine> CommandLine(std::string_view command) {

@@ -24,6 +24,15 @@ struct WireLine {
 
 WireLine QueryLine(Query query);
 
+// A command that rigctld answers itself, without the radio ("0"; a few other servers answer
+// it with an error): an answer shows that the server serves, however slow its radio.
+WireLine GreetLine();
+
+// Whether a reply says that the server does not know the query at all: rigctld's "not
+// implemented" (RPRT -4) and "not available" (RPRT -11), which a radio's passing trouble
+// never gives.
+bool Unknown(const Reply& reply);
+
 // The wire line of a contract command, or nothing when it must not reach rigctld (see
 // wire::ParseCommand).
 std::optional<WireLine> CommandLine(std::string_view command);

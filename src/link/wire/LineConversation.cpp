@@ -2,7 +2,6 @@
 
 #include "link/RadioContract.h"
 
-#include <QHostAddress>
 #include <QTcpSocket>
 
 #include <algorithm>
@@ -12,8 +11,6 @@ namespace skedula::wire {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // Commands are refused while this much is still unsent: the server stopped reading.
 constexpr qint64 MaxUnsentBytes = 64 * 1024;
 // The longest single wait on the socket inside an exchange.
@@ -21,8 +18,10 @@ constexpr int MaxWaitSliceMs = 100;
 
 } // namespace
 
-LineConversation::LineConversation(Endpoint endpoint, Timings timings, Pacing pacing)
-    : endpoint_(std::move(endpoint)), timings_(timings), pacing_(pacing) {
+LineConversation::LineConversation(Endpoint endpoint, Timings timings, Pacing pacing,
+                                   Resolver resolver)
+    : endpoint_(std::move(endpoint)), timings_(timings), resolver_(std::move(resolver)),
+      pacing_(pacing) {
     pollTimer_.setInterval(timings_.pollInterval);
     QObject::connect(&pollTimer_, &QTimer::timeout, [this] { PollTick(); });
     flushTimer_.setSingleShot(true);
@@ -34,14 +33,27 @@ LineConversation::~LineConversation() {
     DropConnection();
 }
 
-void LineConversation::ConnectTo(QTcpSocket& socket, const Endpoint& endpoint) {
-    const QString host = QString::fromStdString(endpoint.host);
-    const QHostAddress address(host);
-    if (address.isNull()) {
-        socket.connectToHost(host, endpoint.port);
-    } else {
-        socket.connectToHost(address, endpoint.port);
+LineConversation::Clock::time_point
+LineConversation::Deadline(std::chrono::milliseconds bound) const {
+    const Clock::time_point deadline = Clock::now() + bound;
+    return waitLimit_ ? std::min(deadline, *waitLimit_) : deadline;
+}
+
+bool LineConversation::ConnectSocket(QTcpSocket& socket, Clock::time_point deadline) const {
+    // A name has several addresses where it has an IPv6 one besides the IPv4 one ("localhost"),
+    // and a server may listen on one of them only.
+    for (const QHostAddress& address : addresses_) {
+        const int left = Milliseconds(deadline - Clock::now());
+        if (left <= 0) {
+            break;
+        }
+        socket.abort();
+        socket.connectToHost(address, endpoint_.port);
+        if (socket.waitForConnected(left)) {
+            return true;
+        }
     }
+    return false;
 }
 
 int LineConversation::Milliseconds(Clock::duration duration) {
@@ -55,23 +67,66 @@ void LineConversation::SetListener(ConversationListener* listener) {
 
 bool LineConversation::Connect(const std::string& service, const std::string& topic) {
     DropConnection();
+    // A lookup on a thread of its own: Qt's socket would look a name up on ours, for as long
+    // as the resolver takes. Done first, since a server that we start is reached at the same
+    // addresses.
+    addresses_ =
+        LookUp(QString::fromStdString(endpoint_.host), resolver_, Deadline(timings_.exchange));
+    hostNotFound_ = addresses_.isEmpty();
     // Each server offers exactly the contract's service and topic.
-    if (service != contract::Service || topic != contract::Topic) {
+    if (hostNotFound_ || service != contract::Service || topic != contract::Topic) {
         return false;
     }
+    heardAt_ = waitingSince_ = Clock::now();
     if (!OpenSocket() || !Greet()) {
         DropConnection();
         return false;
     }
+    // Runs for as long as the conversation: it also watches for a server gone silent.
+    pollTimer_.start();
     return true;
 }
 
 bool LineConversation::StartAdvise(const std::string& item) {
-    return Ask(item, true).has_value();
+    const std::optional<Query> query = QueryForItem(item);
+    if (!query || !Usable()) {
+        return false;
+    }
+    // A failure, a value the radio cannot give yet (no mode set) or a late answer pass: a
+    // serial radio gives them now and then. Only a server that does not know the query will
+    // never answer it.
+    const std::optional<Reply> reply = Exchange(QueryLine(*query));
+    if (reply && Unknown(*reply)) {
+        return false;
+    }
+    if (Advised(item) == nullptr) {
+        advised_.push_back({item, *query, std::nullopt});
+    }
+    return true;
 }
 
 std::optional<std::string> LineConversation::Request(const std::string& item) {
-    return Ask(item, false);
+    const std::optional<Query> query = QueryForItem(item);
+    if (!query || !Usable()) {
+        return std::nullopt;
+    }
+    const std::optional<Reply> reply = Exchange(QueryLine(*query));
+    if (!reply) {
+        return std::nullopt; // late is no failure: its reply may still come to a poll
+    }
+    std::optional<std::string> text = ItemText(*query, *reply);
+    if (!text) {
+        Notify({generation_, Notice::Kind::Failure, item, {}, {}});
+        return std::nullopt;
+    }
+    // The caller now holds this text: the polls announce only what differs from it.
+    if (AdvisedQuery* advised = Advised(item)) {
+        advised->delivered = text;
+    }
+    if (*query == Query::SMeter) {
+        sMeterLevel_ = ItemLevelDb(*query, *reply);
+    }
+    return text;
 }
 
 bool LineConversation::Execute(const std::string& command) {
@@ -91,10 +146,12 @@ std::optional<double> LineConversation::LevelDb(const std::string& item) const {
 }
 
 std::optional<Reply> LineConversation::Exchange(const OutLine& line) {
-    if (!Usable()) {
+    const Clock::time_point deadline = Deadline(timings_.exchange);
+    // With no time left nothing is written: it would only wait at a slow radio in front of
+    // the lines that follow.
+    if (!Usable() || Milliseconds(deadline - Clock::now()) <= 1) {
         return std::nullopt;
     }
-    const Clock::time_point deadline = Clock::now() + timings_.exchange;
     const std::optional<std::uint64_t> id = Send(line, Purpose::Exchange);
     if (!id) {
         return std::nullopt;
@@ -133,37 +190,6 @@ std::optional<Reply> LineConversation::Exchange(const OutLine& line) {
     return std::exchange(exchangeReply_, std::nullopt);
 }
 
-std::optional<std::string> LineConversation::Ask(const std::string& item, bool advise) {
-    const std::optional<Query> query = QueryForItem(item);
-    if (!query || !Usable()) {
-        return std::nullopt;
-    }
-    const std::optional<Reply> reply = Exchange(QueryLine(*query));
-    if (!reply) {
-        return std::nullopt;
-    }
-    // A server that answers with an error or something unreadable does not serve the item.
-    std::optional<std::string> text = ItemText(*query, *reply);
-    if (!text) {
-        return std::nullopt;
-    }
-    const bool known =
-        std::any_of(advised_.begin(), advised_.end(),
-                    [&](const AdvisedQuery& advised) { return advised.item == item; });
-    if (advise && !known) {
-        advised_.push_back({item, *query, std::nullopt});
-        if (!pollTimer_.isActive()) {
-            pollTimer_.start();
-        }
-    }
-    // The caller now holds this text: the poll announces only what differs from it.
-    RememberText(item, *text);
-    if (*query == Query::SMeter) {
-        sMeterLevel_ = ItemLevelDb(*query, *reply);
-    }
-    return text;
-}
-
 void LineConversation::Deliver(const Pending& pending, const Reply* reply) {
     switch (pending.purpose) {
     case Purpose::Exchange:
@@ -185,6 +211,7 @@ void LineConversation::Deliver(const Pending& pending, const Reply* reply) {
 
 void LineConversation::PollTick() {
     CheckStall();
+    CheckSilence();
     // One poll unanswered at a time, however late its reply: a poll given up and followed
     // by the next would pile lines up at a slow radio, in front of the tuning commands.
     if (!Usable() || pollId_ != 0) {
@@ -203,28 +230,26 @@ void LineConversation::SendNextPoll() {
 }
 
 void LineConversation::PollAnswered(const Reply* reply) {
+    // A poll that got no reply (given up, or its connection replaced) tells nothing.
     if (pollIndex_ < advised_.size() && reply != nullptr) {
-        AdvisedQuery& advised = advised_[pollIndex_];
-        std::optional<std::string> text = ItemText(advised.query, *reply);
-        if (text) {
-            // Through the queue like the texts, so that the level always belongs to the text
-            // the listener holds.
-            const bool changed = text != advised.lastText;
-            advised.lastText = text;
-            Notify({generation_, false, advised.item, *text, ItemLevelDb(advised.query, *reply),
-                    !changed});
+        const AdvisedQuery& advised = advised_[pollIndex_];
+        // Through the queue, so that the level always belongs to the text the listener holds.
+        if (std::optional<std::string> text = ItemText(advised.query, *reply)) {
+            Notify({generation_, Notice::Kind::Value, advised.item, std::move(*text),
+                    ItemLevelDb(advised.query, *reply)});
+        } else {
+            Notify({generation_, Notice::Kind::Failure, advised.item, {}, {}});
         }
     }
     ++pollIndex_;
     SendNextPoll();
 }
 
-void LineConversation::RememberText(const std::string& item, const std::string& text) {
-    for (AdvisedQuery& advised : advised_) {
-        if (advised.item == item) {
-            advised.lastText = text;
-        }
-    }
+LineConversation::AdvisedQuery* LineConversation::Advised(const std::string& item) {
+    const auto found =
+        std::find_if(advised_.begin(), advised_.end(),
+                     [&](const AdvisedQuery& advised) { return advised.item == item; });
+    return found == advised_.end() ? nullptr : &*found;
 }
 
 void LineConversation::DropConnection() {
@@ -256,19 +281,41 @@ void LineConversation::Notify(Notice notice) {
 void LineConversation::FlushNotices() {
     std::vector<Notice> notices;
     notices.swap(notices_);
-    for (const Notice& notice : notices) {
+    for (Notice& notice : notices) {
+        // A listener may end the conversation, or start a new one, from any of these calls.
         if (notice.generation != generation_ || listener_ == nullptr) {
             continue;
         }
-        if (notice.ended) {
+        const bool sMeter = QueryForItem(notice.item) == Query::SMeter;
+        AdvisedQuery* advised = Advised(notice.item);
+        switch (notice.kind) {
+        case Notice::Kind::Ended:
             listener_->ConversationEnded();
-            continue;
-        }
-        if (QueryForItem(notice.item) == Query::SMeter) {
-            sMeterLevel_ = notice.level;
-        }
-        if (!notice.levelOnly) {
+            break;
+        case Notice::Kind::Failure:
+            // The next value is announced, whatever it is: the listener may have let its
+            // text go.
+            if (advised != nullptr) {
+                advised->delivered.reset();
+            }
+            if (sMeter) {
+                sMeterLevel_.reset();
+            }
+            listener_->ItemFailed(notice.item);
+            break;
+        case Notice::Kind::Value:
+            if (sMeter) {
+                sMeterLevel_ = notice.level;
+            }
+            // Only the level behind an unchanged text moved: the listener hears nothing.
+            if (advised != nullptr && advised->delivered == notice.text) {
+                break;
+            }
+            if (advised != nullptr) {
+                advised->delivered = notice.text;
+            }
             listener_->ItemChanged(notice.item, notice.text);
+            break;
         }
     }
 }

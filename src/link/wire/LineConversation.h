@@ -1,17 +1,22 @@
 // The common part of the conversation ports for radio-control servers that speak a line
 // protocol over TCP (rigctld, gqrx), on the GUI thread's event loop: one connection; replies
 // matched to the lines in the order they were written; exchanges bounded by the contract's
-// 1000 ms; advise loops kept by polling, with one poll unanswered at a time; notices handed
-// to the listener from the event loop. RigctldConversation and GqrxConversation derive from
-// it: they write their protocol's lines, recognise its replies and say how lines may be
-// paced. The connection and its lines are kept in LineStream.cpp.
+// 1000 ms; advise loops kept by polling, with one poll unanswered at a time, for as long as
+// the conversation is open; a server silent for too long taken as gone; notices handed to the
+// listener from the event loop. RigctldConversation and GqrxConversation derive from it: they
+// write their protocol's lines, recognise its replies and say how lines may be paced. The
+// connection and its lines are kept in LineStream.cpp.
 #pragma once
 
 #include "link/ConversationPort.h"
+#include "link/Endpoint.h"
+#include "link/wire/HostLookup.h"
 #include "link/wire/LineReader.h"
 #include "link/wire/ProtocolText.h"
 #include "link/wire/Reply.h"
 
+#include <QHostAddress>
+#include <QList>
 #include <QTimer>
 
 #include <chrono>
@@ -27,14 +32,19 @@ class QTcpSocket;
 
 namespace skedula::wire {
 
-struct Endpoint {
-    std::string host;
-    std::uint16_t port = 0;
-};
-
+// The contract's bounds and the program's own; tests shorten them to keep a silent server from
+// slowing the run.
 struct Timings {
-    std::chrono::milliseconds exchange{1000};    // connect, advise start, request
-    std::chrono::milliseconds pollInterval{250}; // one round over the advised items
+    // A name lookup, a connect, an advise start, a request.
+    std::chrono::milliseconds exchange{1000};
+    // One round over the advised items.
+    std::chrono::milliseconds pollInterval{250};
+    // A server that answers nothing this long while a line waits for its reply has gone (a
+    // computer without power, a hung process): the kernel would take many minutes to say so.
+    // A slow radio, or rigctld retrying it for a few seconds, stays well below.
+    std::chrono::milliseconds silence{10000};
+    // Until a server that we started answers (rigctld).
+    std::chrono::milliseconds serverStart{3000};
 };
 
 // A line to write, and what the protocol recognises its reply by (rigctld's echo name, the
@@ -57,19 +67,32 @@ enum class Pacing {
 
 class LineConversation : public ConversationPort {
 public:
+    using Clock = std::chrono::steady_clock;
+
     ~LineConversation() override;
     LineConversation(const LineConversation&) = delete;
     LineConversation& operator=(const LineConversation&) = delete;
 
     void SetListener(ConversationListener* listener) final;
-    // Only the contract's service and topic have a server; then the socket opens and the
-    // protocol greets the server.
+    // Only the contract's service and topic have a server; then the host is looked up, the
+    // socket opens and the protocol greets the server.
     bool Connect(const std::string& service, const std::string& topic) final;
+    // The item is polled from now on, for as long as the conversation is open, whatever the
+    // server answers now: only a server that does not know the query at all refuses it.
     bool StartAdvise(const std::string& item) final;
+    // Nothing when the answer is late or lost; when the server failed the query, the listener
+    // is also told so.
     std::optional<std::string> Request(const std::string& item) final;
     bool Execute(const std::string& command) final;
     void Disconnect() final;
     std::optional<double> LevelDb(const std::string& item) const final;
+
+    // Whether the last Connect failed because the host name was not found in time.
+    bool HostNotFound() const { return hostNotFound_; }
+    // Until cleared, no wait of this conversation (a lookup, a connect, an exchange, a started
+    // server's first answer) goes past this moment: a try to reconnect then holds the window
+    // no longer than it allows.
+    void LimitWaits(std::optional<Clock::time_point> until) { waitLimit_ = until; }
 
 protected:
     enum class Purpose { Exchange, Poll, Command };
@@ -81,7 +104,7 @@ protected:
         std::string text;
     };
 
-    LineConversation(Endpoint endpoint, Timings timings, Pacing pacing);
+    LineConversation(Endpoint endpoint, Timings timings, Pacing pacing, Resolver resolver);
 
     // The protocol's part.
     virtual OutLine QueryLine(Query query) const = 0;
@@ -91,6 +114,9 @@ protected:
     virtual std::optional<std::string> ItemText(Query query, const Reply& reply) = 0;
     // The level in dB relative to S9 behind the S-meter text of a reply.
     virtual std::optional<double> ItemLevelDb(Query query, const Reply& reply) const = 0;
+    // Whether the reply says that the server does not know the query at all (rather than
+    // failing it this time).
+    virtual bool Unknown(const Reply& reply) const = 0;
     // Every line received, in order. The protocol matches it against Unanswered() and hands
     // completed replies to Answer().
     virtual void TakeLine(const Line& line) = 0;
@@ -113,28 +139,30 @@ protected:
     // connection cannot be made.
     void Resynchronise();
 
-    const Endpoint& Where() const { return endpoint_; }
+    // Now plus the bound, or the limit of LimitWaits when that comes first.
+    Clock::time_point Deadline(std::chrono::milliseconds bound) const;
     const Timings& Bounds() const { return timings_; }
-    // Connects without a name lookup when the host is an address, since a lookup could take
-    // longer than our bound.
-    static void ConnectTo(QTcpSocket& socket, const Endpoint& endpoint);
+    // Connects the socket to the host found by the last Connect, trying its addresses in
+    // turn until one accepts or the deadline passes.
+    bool ConnectSocket(QTcpSocket& socket, Clock::time_point deadline) const;
     // Whole milliseconds, rounded down: a wait must end by its deadline, not just after it.
-    static int Milliseconds(std::chrono::steady_clock::duration duration);
+    static int Milliseconds(Clock::duration duration);
 
 private:
     struct AdvisedQuery {
         std::string item;
         Query query;
-        std::optional<std::string> lastText;
+        // The text the listener holds from this conversation: announced or handed back by
+        // Request. Nothing before the first, and after a failure.
+        std::optional<std::string> delivered;
     };
     struct Notice {
+        enum class Kind { Value, Failure, Ended };
         std::uint64_t generation;
-        bool ended;
+        Kind kind;
         std::string item;
         std::string text;
         std::optional<double> level;
-        // Only the level behind an unchanged text moved: the listener hears nothing.
-        bool levelOnly = false;
     };
 
     bool Usable() const;
@@ -144,17 +172,19 @@ private:
     void Renew(bool oldestAnswered);
     // Renews a stream whose line in flight has gone unanswered for the exchange bound.
     void CheckStall();
+    // Ends the conversation when the server has said nothing for the silence bound while a
+    // line waits for its reply.
+    void CheckSilence();
     std::optional<std::uint64_t> Send(const OutLine& line, Purpose purpose);
     bool Write(const Pending& pending);
     void WriteWaiting();
     void LimitUnanswered();
-    std::optional<std::string> Ask(const std::string& item, bool advise);
     void ReadAvailable();
     void Deliver(const Pending& pending, const Reply* reply);
     void PollTick();
     void SendNextPoll();
     void PollAnswered(const Reply* reply);
-    void RememberText(const std::string& item, const std::string& text);
+    AdvisedQuery* Advised(const std::string& item);
     void ConnectionLost();
     void EndConversation(std::deque<Pending> unanswered);
     void DropConnection();
@@ -163,7 +193,12 @@ private:
 
     Endpoint endpoint_;
     Timings timings_;
+    Resolver resolver_;
     ConversationListener* listener_ = nullptr;
+    // The host's addresses, as the last Connect found them.
+    QList<QHostAddress> addresses_;
+    bool hostNotFound_ = false;
+    std::optional<Clock::time_point> waitLimit_;
 
     Pacing pacing_;
     std::unique_ptr<QTcpSocket> socket_;
@@ -173,7 +208,11 @@ private:
     LineReader lines_;
     std::deque<Pending> pending_; // written, in order
     std::deque<Pending> waiting_; // not yet written, one line at a time
-    std::chrono::steady_clock::time_point oldestWrittenAt_;
+    Clock::time_point oldestWrittenAt_;
+    // When the server last sent us anything, and since when a line has been waiting for a
+    // reply with nothing heard before it: the server's silence counts from the later one.
+    Clock::time_point heardAt_;
+    Clock::time_point waitingSince_;
     std::uint64_t nextId_ = 1;
     std::uint64_t exchangeId_ = 0;
     std::optional<Reply> exchangeReply_;

@@ -1,6 +1,6 @@
 // LineConversation, continued: the connection and the lines on it. Writing, paced as the
 // protocol asks; reading and handing lines to the protocol; renewing a stream that went out
-// of step or stalled; and the end of the connection.
+// of step or stalled; a server gone silent; and the end of the connection.
 #include "link/wire/LineConversation.h"
 
 #include <QTcpSocket>
@@ -11,8 +11,6 @@
 namespace skedula::wire {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Lines whose replies are this far behind are given up: the server is not answering.
 constexpr std::size_t MaxPending = 64;
@@ -70,6 +68,19 @@ void LineConversation::CheckStall() {
     }
 }
 
+void LineConversation::CheckSilence() {
+    if (!Usable() || (pending_.empty() && waiting_.empty()) ||
+        Clock::now() - std::max(heardAt_, waitingSince_) < timings_.silence) {
+        return;
+    }
+    // As when the server quits. The connection goes too, so that a server that wakes up
+    // again finds it closed rather than answering lines nobody waits for.
+    std::deque<Pending> unanswered;
+    unanswered.swap(pending_);
+    RetireSocket();
+    EndConversation(std::move(unanswered));
+}
+
 bool LineConversation::Usable() const {
     return socket_ != nullptr && !lost_ && socket_->state() == QAbstractSocket::ConnectedState;
 }
@@ -78,8 +89,7 @@ bool LineConversation::OpenSocket() {
     ForgetReplies();
     lines_.Reset();
     auto socket = std::make_unique<QTcpSocket>();
-    ConnectTo(*socket, endpoint_);
-    if (!socket->waitForConnected(Milliseconds(timings_.exchange))) {
+    if (!ConnectSocket(*socket, Deadline(timings_.exchange))) {
         return false;
     }
     // Our lines are small and answered at once: Nagle's delay would dominate every exchange.
@@ -131,6 +141,11 @@ bool LineConversation::Write(const Pending& pending) {
     socket_->flush();
     if (pending_.empty()) {
         oldestWrittenAt_ = Clock::now();
+        // A wait that began before and has heard nothing since goes on: a stream renewed
+        // for its silence is no sign of life.
+        if (heardAt_ >= waitingSince_) {
+            waitingSince_ = oldestWrittenAt_;
+        }
     }
     pending_.push_back(pending);
     return true;
@@ -164,6 +179,7 @@ void LineConversation::ReadAvailable() {
     if (bytes.isEmpty()) {
         return;
     }
+    heardAt_ = Clock::now();
     const std::uint64_t epoch = socketEpoch_;
     for (const Line& line :
          lines_.Feed({bytes.constData(), static_cast<std::size_t>(bytes.size())})) {
@@ -191,7 +207,7 @@ void LineConversation::EndConversation(std::deque<Pending> unanswered) {
     for (const Pending& pending : unanswered) {
         Deliver(pending, nullptr);
     }
-    Notify({generation_, true, {}, {}, {}});
+    Notify({generation_, Notice::Kind::Ended, {}, {}, {}});
 }
 
 } // namespace skedula::wire

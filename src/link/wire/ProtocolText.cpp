@@ -60,7 +60,8 @@ std::optional<ContractCommand> ParseCommand(std::string_view command) {
          {std::pair{contract::FrequencyCommand, CommandKind::Frequency},
           std::pair{contract::ModeCommand, CommandKind::Mode}}) {
         if (command.starts_with(prefix)) {
-            const std::string_view argument = command.substr(prefix.size());
+            // A cell pasted with a blank after the number still names a frequency.
+            const std::string_view argument = TrimBlanks(command.substr(prefix.size()));
             if (SafeArgument(argument)) {
                 return ContractCommand{kind, argument};
             }
@@ -143,16 +144,6 @@ std::string SMeterTextForDb(long long dbOverS9) {
     }
     const long long units = std::clamp(FloorDivide(54 + dbOverS9, 6), 0LL, 9LL);
     return std::string{'S', static_cast<char>('0' + units)};
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 } // namespace skedula::wire

@@ -3,6 +3,8 @@
 // the S-meter text. Pure functions, used by both protocols and tested from tables.
 #pragma once
 
+#include "engine/Blanks.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,8 +22,9 @@ struct ContractCommand {
     std::string_view argument;
 };
 
-// "freq X" or "mode X" with X non-empty, at most 64 bytes, without blanks or control bytes
-// and not starting with "?" or "\"; nothing for anything else. Both servers read a line as
+// "freq X" or "mode X" with X, once the blanks around it are gone (TrimBlanks), non-empty, at
+// most 64 bytes, without blanks or control bytes and not starting with "?" or "\"; nothing
+// for anything else. Both servers read a line as
 // words of commands, so an argument that is not one plain word could run commands nobody
 // asked for (rigctld even lets a missing argument swallow the next line).
 std::optional<ContractCommand> ParseCommand(std::string_view command);
@@ -46,7 +49,5 @@ long long FloorDivide(long long numerator, long long denominator);
 // "S" and clamp(floor((54 + dB) / 6), 0, 9) up to S9, "S9+<dB>dB" above it: six dB per
 // S-unit below S9, as receivers scale their S-meters.
 std::string SMeterTextForDb(long long dbOverS9);
-
-std::string_view TrimBlanks(std::string_view text);
 
 } // namespace skedula::wire
