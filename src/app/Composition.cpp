@@ -21,10 +21,17 @@ Composition::Composition(LinkSettings settings)
                [this](const std::string& message) {
                    QTimer::singleShot(0, window_.get(), [message] { ReportError(message); });
                }),
-      watch_(std::make_unique<WatchOptions>(reports_)), window_(std::make_unique<TSkedulaForm>()) {
+      command_([this](const std::string& message) {
+          QTimer::singleShot(0, window_.get(), [message] { ReportError(message); });
+      }),
+      watch_(std::make_unique<WatchOptions>(reports_, notifier_, command_)),
+      window_(std::make_unique<TSkedulaForm>()) {
     engine_ = std::make_unique<WatchEngine>(
         WatchEngine::Ports{clock_, timer_, receiver_, player_, *window_, *window_});
     engine_->Listen(reports_);
+    // After the report file: a command that reads it finds the report's line there.
+    engine_->Listen(notifier_);
+    engine_->Listen(command_);
     ConnectLinkEvents();
     window_->attach(*engine_, receiver_);
     timer_.onTick = [this] { engine_->TimerTimer(); };
@@ -41,6 +48,7 @@ Composition::Composition(LinkSettings settings)
     window_->setRadioSetup([this] { radio_->OpenDialog(window_.get()); });
     watch_->SaveListAs = [window] { return window->SaveListAs(); };
     window_->setWatchOptions(watch_.get());
+    window_->setReportCommandSetup([this] { watch_->EditReportCommand(window_.get()); });
 }
 
 Composition::~Composition() {

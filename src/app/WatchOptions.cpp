@@ -1,6 +1,9 @@
 #include "app/WatchOptions.h"
 
+#include "app/ExecLine.h"
 #include "engine/Error.h"
+#include "engine/SystemClock.h"
+#include "ui/CommandDialog.h"
 
 #include <filesystem>
 #include <initializer_list>
@@ -26,8 +29,9 @@ void EachOf(std::initializer_list<std::function<void()>> steps) {
 
 } // namespace
 
-WatchOptions::WatchOptions(ReportWriter& reports, SettingsFile file)
-    : reports_(reports), file_(std::move(file)) {
+WatchOptions::WatchOptions(ReportWriter& reports, DesktopNotifier& notifier, ReportCommand& command,
+                           SettingsFile file)
+    : reports_(reports), notifier_(notifier), command_(command), file_(std::move(file)) {
     WatchSettings settings;
     try {
         settings = ReadWatchSettings(file_.Load());
@@ -39,14 +43,22 @@ WatchOptions::WatchOptions(ReportWriter& reports, SettingsFile file)
     storedReportFile_ = settings.reportFile;
     problems_ = std::move(settings.problems);
     reports_.setEnabled(settings.reportFile);
+    storedNotify_ = settings.notify;
+    notifier_.setEnabled(settings.notify);
+    command_.setLine(settings.reportCommand);
 }
 
 std::optional<std::string> WatchOptions::ProblemReport() const {
     if (problems_.empty())
         return std::nullopt;
     std::string text = "Die Einstellungen der Überwachung in " + file_.Path() + " sind ungültig:\n";
-    for (const std::string& problem : problems_)
+    bool reportFile = false;
+    for (const std::string& problem : problems_) {
         text += "\n" + problem;
+        reportFile = reportFile || problem.starts_with("ReportFile=");
+    }
+    if (!reportFile)
+        return text;
     return text + "\n\nBerichte werden in die Datei geschrieben, bis das unter Optionen > "
                   "Berichte in Datei schreiben abgeschaltet ist.";
 }
@@ -100,19 +112,49 @@ void WatchOptions::SetReportFile(bool on) {
     Store();
 }
 
+void WatchOptions::SetNotify(bool on) {
+    notifier_.setEnabled(on);
+    Store();
+}
+
+void WatchOptions::EditReportCommand(QWidget* parent) {
+    CommandDialog dialog(command_.line(), parent);
+    const SystemClock clock;
+    dialog.onTest = [this, &clock](const std::string& line, CommandDialog::ShowResult show) {
+        command_.Test(line, clock, std::move(show));
+    };
+    dialog.onAccept = [this](const std::string& line) { SetReportCommand(line); };
+    dialog.exec();
+}
+
+void WatchOptions::SetReportCommand(const std::string& line) {
+    try {
+        CommandArguments(line);
+    } catch (const Error& e) {
+        throw Error("Befehl bei Meldung: " + std::string(e.what()));
+    }
+    if (line != command_.line())
+        file_.Update([&](IniDocument& document) { WriteReportCommand(document, line); });
+    command_.setLine(line);
+}
+
 void WatchOptions::Store() {
     const bool listChanged = lastList_ != storedLastList_;
     const bool reportChanged = ReportFile() != storedReportFile_;
-    if (!listChanged && !reportChanged)
+    const bool notifyChanged = Notify() != storedNotify_;
+    if (!listChanged && !reportChanged && !notifyChanged)
         return;
     file_.Update([&](IniDocument& document) {
         if (listChanged)
             WriteLastList(document, lastList_.value_or(""));
         if (reportChanged)
             WriteReportFile(document, ReportFile());
+        if (notifyChanged)
+            WriteNotify(document, Notify());
     });
     storedLastList_ = lastList_;
     storedReportFile_ = ReportFile();
+    storedNotify_ = Notify();
 }
 
 void WatchOptions::WriteEntry() const {

@@ -1,8 +1,11 @@
 // The options of an unattended watch: the list last loaded or saved ([Watch] LastList), the
-// autostart entry that starts it at login, and reports in the file ([Watch] ReportFile). Owned by
-// the composition root; the main window's "Optionen" items and list file handlers forward here.
+// autostart entry that starts it at login, reports in the file ([Watch] ReportFile), as desktop
+// notifications ([Watch] Notify) and to a command ([Watch] ReportCommand). Owned by the
+// composition root; the main window's "Optionen" items and list file handlers forward here.
 #pragma once
 
+#include "app/DesktopNotifier.h"
+#include "app/ReportCommand.h"
 #include "app/WatchSettings.h"
 #include "storage/AutostartEntry.h"
 #include "storage/ReportWriter.h"
@@ -14,13 +17,16 @@
 #include <string>
 #include <vector>
 
+class QWidget;
+
 namespace skedula {
 
 class WatchOptions final : public WatchOptionsPort {
 public:
-    // Reads [Watch] from the file and switches the report writer accordingly. The autostart
-    // entry is the user's, and starts this same program.
-    explicit WatchOptions(ReportWriter& reports, SettingsFile file = SettingsFile());
+    // Reads [Watch] from the file and switches the report writer, the notifier and the report
+    // command accordingly. The autostart entry is the user's, and starts this same program.
+    WatchOptions(ReportWriter& reports, DesktopNotifier& notifier, ReportCommand& command,
+                 SettingsFile file = SettingsFile());
     WatchOptions(const WatchOptions&) = delete;
     WatchOptions& operator=(const WatchOptions&) = delete;
 
@@ -39,6 +45,15 @@ public:
     void SetStartAtLogin(bool on) override;
     bool ReportFile() const override { return reports_.enabled(); }
     void SetReportFile(bool on) override;
+    bool Notify() const override { return notifier_.enabled(); }
+    void SetNotify(bool on) override;
+
+    // The dialog "Befehl bei Meldung", modal; OK keeps its line.
+    void EditReportCommand(QWidget* parent);
+    // OK: a line that cannot be split throws Error naming the fault and changes nothing; else
+    // it is written to the settings file exactly as typed (Error naming the file, nothing
+    // changed, when it cannot be), then runs for the reports that follow.
+    void SetReportCommand(const std::string& line);
 
 private:
     // Writes what differs from the file; throws Error naming it.
@@ -47,6 +62,8 @@ private:
     bool ListIsThere() const;
 
     ReportWriter& reports_;
+    DesktopNotifier& notifier_;
+    ReportCommand& command_;
     SettingsFile file_;
     std::string entryPath_ = AutostartEntryPath();
     std::string program_ = ThisProgram();
@@ -55,6 +72,7 @@ private:
     // The values as the settings file holds them, so that only a change is written.
     std::optional<std::string> storedLastList_;
     bool storedReportFile_ = true;
+    bool storedNotify_ = true;
 };
 
 } // namespace skedula

@@ -1,5 +1,8 @@
 #include "app/WatchSettings.h"
 
+#include "app/ExecLine.h"
+#include "engine/Error.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -31,6 +34,25 @@ WatchSettings ReadWatchSettings(const IniDocument& document) {
         else
             settings.problems.push_back("ReportFile=" + *report + ": weder true noch false");
     }
+    if (auto notify = document.Value(WatchGroup, "Notify"); notify && !notify->empty()) {
+        if (const std::optional<bool> on = Switch(*notify))
+            settings.notify = *on;
+        else
+            settings.problems.push_back("Notify=" + *notify +
+                                        ": weder true noch false; Meldungen erscheinen weiter "
+                                        "auf dem Bildschirm.");
+    }
+    if (auto command = document.Value(WatchGroup, "ReportCommand")) {
+        settings.reportCommand = std::move(*command);
+        try {
+            CommandArguments(settings.reportCommand);
+        } catch (const Error& e) {
+            settings.problems.push_back("ReportCommand=" + settings.reportCommand + ": " +
+                                        e.what() +
+                                        " Bis er unter Optionen > Befehl bei Meldung ... "
+                                        "berichtigt ist, läuft bei Meldungen kein Befehl.");
+        }
+    }
     return settings;
 }
 
@@ -40,6 +62,14 @@ void WriteLastList(IniDocument& document, const std::string& path) {
 
 void WriteReportFile(IniDocument& document, bool on) {
     document.SetValue(WatchGroup, "ReportFile", on ? "true" : "false");
+}
+
+void WriteNotify(IniDocument& document, bool on) {
+    document.SetValue(WatchGroup, "Notify", on ? "true" : "false");
+}
+
+void WriteReportCommand(IniDocument& document, const std::string& line) {
+    document.SetValue(WatchGroup, "ReportCommand", line);
 }
 
 } // namespace skedula

@@ -49,8 +49,13 @@ public:
     void setAboutForm(QDialog* about) { aboutForm_ = about; }
     // What "Funkgerät ..." opens; the application's radio setup.
     void setRadioSetup(std::function<void()> open) { radioSetup_ = std::move(open); }
-    // What "Beim Anmelden starten" and "Berichte in Datei schreiben" switch, and what is told
-    // of every list file loaded or saved; the application's watch options.
+    // What "Befehl bei Meldung ..." opens; the application's watch options.
+    void setReportCommandSetup(std::function<void()> open) {
+        reportCommandSetup_ = std::move(open);
+    }
+    // What "Beim Anmelden starten", "Berichte in Datei schreiben" and "Meldung auf dem
+    // Bildschirm" switch, and what is told of every list file loaded or saved; the
+    // application's watch options.
     void setWatchOptions(WatchOptionsPort* options);
 
     // The save dialog, then the list saved to the chosen file: its path, or nothing when the
@@ -82,9 +87,11 @@ public:
     std::unique_ptr<ListFileDialog> SaveDialog;
     QMenu* Optionen1 = nullptr;
     QAction* Funkgeraet1 = nullptr;
+    QAction* BefehlbeiMeldung1 = nullptr;
     QAction* N2 = nullptr;
     QAction* BeimAnmeldenstarten1 = nullptr;
     QAction* BerichteinDateischreiben1 = nullptr;
+    QAction* MeldungaufdemBildschirm1 = nullptr;
     QMenu* Hilfe1 = nullptr;
     QAction* Info1 = nullptr;
 
@@ -102,8 +109,10 @@ public:
     void Beenden1Click();
     void Optionen1Click(); // the menu opens
     void Funkgeraet1Click();
+    void BefehlbeiMeldung1Click();
     void BeimAnmeldenstarten1Click();
     void BerichteinDateischreiben1Click();
+    void MeldungaufdemBildschirm1Click();
     void Info1Click();
 
     // The colour of the status field: the window's only record that the link is open.
@@ -122,7 +131,7 @@ private:
     void CreateMenu();
     void ConnectHandlers();
     void setStatus(const QString& text, const QColor& colour);
-    // The two options' checks as the watch options have them.
+    // The options' checks as the watch options have them.
     void ShowOptionChecks();
     class OptionChecksAfter;
 
@@ -130,6 +139,7 @@ private:
     ReceiverPort* link_ = nullptr;
     QDialog* aboutForm_ = nullptr;
     std::function<void()> radioSetup_;
+    std::function<void()> reportCommandSetup_;
     WatchOptionsPort* watchOptions_ = nullptr;
     bool memoHasLines_ = false;
 };

@@ -17,6 +17,9 @@ public:
     virtual void SetStartAtLogin(bool on) = 0;
     virtual bool ReportFile() const = 0;
     virtual void SetReportFile(bool on) = 0;
+    // Reports as desktop notifications.
+    virtual bool Notify() const = 0;
+    virtual void SetNotify(bool on) = 0;
 };
 
 } // namespace skedula
