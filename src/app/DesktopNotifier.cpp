@@ -1,5 +1,6 @@
 #include "app/DesktopNotifier.h"
 
+#include "app/BusProbe.h"
 #include "app/NotificationText.h"
 
 #include <QDBusMessage>
@@ -18,6 +19,8 @@ const QString Interface = "org.freedesktop.Notifications";
 constexpr std::size_t MaxPending = 10;
 // A server that takes longer is not waited for; its notification is lost.
 constexpr int CallTimeoutMs = 5000;
+// A bus that has not answered its first line by then is taken for none.
+constexpr auto ProbeLimit = std::chrono::seconds(2);
 
 QDBusMessage Call(const QString& method) {
     return QDBusMessage::createMethodCall(Service, Path, Interface, method);
@@ -68,13 +71,17 @@ void DesktopNotifier::Connect() {
     const unsigned through = numbered_;
     const QString name = QString("skedula-notifications-%1").arg(++attempts_);
     // The address as the environment has it now; libdbus would keep the first one it saw.
-    const QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
-    // Connecting blocks until the bus has answered (or libdbus gave up): never on this thread.
+    const std::string address = SessionBusAddress();
+    // Connecting blocks until the bus has answered: never on this thread.
     connecting_ = std::thread([this, name, address, through] {
-        const QDBusConnection connection =
-            address.isEmpty() ? QDBusConnection::connectToBus(QDBusConnection::SessionBus, name)
-                              : QDBusConnection::connectToBus(address, name);
-        const bool connected = connection.isConnected();
+        bool connected = false;
+        if (address.empty()) {
+            connected =
+                QDBusConnection::connectToBus(QDBusConnection::SessionBus, name).isConnected();
+        } else if (AskBus(address, ProbeLimit) != BusAnswer::Silent) {
+            connected =
+                QDBusConnection::connectToBus(QString::fromStdString(address), name).isConnected();
+        }
         if (!connected)
             QDBusConnection::disconnectFromBus(name);
         QMetaObject::invokeMethod(

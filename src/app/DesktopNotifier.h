@@ -1,9 +1,10 @@
 // Shows every report as a desktop notification: org.freedesktop.Notifications on the session
 // bus, with the summary "Skedula: <frequency> <mode>", the report's time and samples as plain
 // text, the program's icon and no sound of its own (the alarm plays). It never waits: the bus is
-// reached from a thread of its own and every call is asynchronous. Without a session bus or a
-// notification service nothing is shown and nothing else changes; the next report tries again.
-// The composition root owns it and attaches it to the watch.
+// reached from a thread of its own, once it has answered a first line, and every call is
+// asynchronous. Without a session bus or a notification service nothing is shown and nothing
+// else changes; the next report tries again. The composition root owns it and attaches it to
+// the watch.
 #pragma once
 
 #include "engine/WatchListener.h"
@@ -25,7 +26,8 @@ class DesktopNotifier final : public QObject, public WatchListener {
 
 public:
     DesktopNotifier();
-    // Waits for a connection attempt still under way, which libdbus bounds.
+    // Waits for a connection attempt still under way: at most the probe's two seconds and
+    // libdbus's bound on the bus's first reply.
     ~DesktopNotifier() override;
     DesktopNotifier(const DesktopNotifier&) = delete;
     DesktopNotifier& operator=(const DesktopNotifier&) = delete;

@@ -13,6 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 namespace skedula {
 namespace {
 
@@ -139,6 +143,26 @@ TEST(DesktopNotifier, WithoutAServerOrABusNothingIsShownAndTheWatchGoesOn) {
     EXPECT_TRUE(reportsAnEntry());
     EXPECT_TRUE(shown(server));
     EXPECT_TRUE(boxes.boxes().empty());
+}
+
+// libdbus would wait without end for such a bus; the notifier asks it for a first line and gives
+// up, so that going away (as at the program's end) waits for nothing.
+TEST(DesktopNotifier, ABusThatNeverAnswersHoldsNeitherTheWatchNorTheEnd) {
+    QTemporaryDir folder;
+    const std::string path = folder.filePath("bus").toStdString();
+    const int silent = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(silent, 8), 0);
+    test::EnvScope bus("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + path).c_str());
+    {
+        DesktopNotifier notifier;
+        notifier.EntryMeasured(Report("7100000 AM"));
+        notifier.EntryMeasured(Report("7100000 AM"));
+    }
+    ::close(silent);
 }
 
 } // namespace
