@@ -216,7 +216,9 @@ private:
     // error output for the box.
     void Take(UniqueFd& fd, QSocketNotifier* notice) {
         std::array<char, 4096> buffer{};
-        for (;;) {
+        // A bounded share at a time: a program that writes without pause must not hold the
+        // loop; the notifier comes again for the rest.
+        for (int chunk = 0; chunk < 16; ++chunk) {
             const ssize_t n = ::read(fd.get(), buffer.data(), buffer.size());
             if (n < 0 && errno == EINTR)
                 continue;

@@ -31,6 +31,12 @@ TEST(ExecLine, SplitsAsDesktopFilesQuote) {
         {"x Grüße=ä", {"x", "Grüße=ä"}},
         {"", {}},
         {"   ", {}},
+        // The README's examples.
+        {R"(curl -sS --fail -H "Title: Skedula" --data-binary @- "https://ntfy.sh/a-b")",
+         {"curl", "-sS", "--fail", "-H", "Title: Skedula", "--data-binary", "@-",
+          "https://ntfy.sh/a-b"}},
+        {R"(sh -c "printf '%s %s\\n' \"\$SKEDULA_FREQUENZ\" \"\$SKEDULA_S1\" >> \"\$HOME/t.txt\"")",
+         {"sh", "-c", R"(printf '%s %s\n' "$SKEDULA_FREQUENZ" "$SKEDULA_S1" >> "$HOME/t.txt")"}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(SplitExecLine(c.line), c.arguments) << c.line;
