@@ -12,6 +12,7 @@
 #include "fakes/EnvScope.h"
 #include "fakes/FakeNotificationServer.h"
 #include "fakes/PrivateSessionBus.h"
+#include "fakes/SilentSocket.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -22,9 +23,6 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -77,28 +75,6 @@ std::vector<double> ReportTicks(WatchListener& listener) {
     return ticks;
 }
 
-// A bus that takes the connection and never says a word: libdbus waits for its answer.
-class SilentBus {
-public:
-    SilentBus() {
-        path_ = folder_.filePath("bus").toStdString();
-        fd_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        path_.copy(address.sun_path, sizeof address.sun_path - 1);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(fd_, 16);
-    }
-    // Ends the wait of a connection still under way.
-    ~SilentBus() { ::close(fd_); }
-    std::string address() const { return "unix:path=" + path_; }
-
-private:
-    QTemporaryDir folder_;
-    std::string path_;
-    int fd_ = -1;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -121,8 +97,10 @@ int main(int argc, char** argv) {
               std::to_string(Reports).c_str());
     }
     {
-        SilentBus silent;
-        test::EnvScope address("DBUS_SESSION_BUS_ADDRESS", silent.address().c_str());
+        QTemporaryDir folder;
+        const std::string path = folder.filePath("bus").toStdString();
+        const test::SilentSocket silent(path);
+        test::EnvScope address("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + path).c_str());
         DesktopNotifier notifier;
         Figures("report tick, bus that never answers", ReportTicks(notifier), "< 500 ms (no wait)");
     }

@@ -42,14 +42,6 @@ TEST(ReportTexts, TheVariablesAndInputKeepTheRadiosBytes) {
     EXPECT_EQ(without[8].second, "");
 }
 
-TEST(ReportTexts, TheReportsVariablesTakeThePlaceOfInheritedOnes) {
-    const std::vector<std::string> base = {"PATH=/usr/bin", "SKEDULA_ZEIT=alt", "HOME=/h",
-                                           "SKEDULA_ZEITEN=bleibt", "LEER="};
-    EXPECT_EQ(MergedEnvironment(base, {{"SKEDULA_ZEIT", "neu"}, {"SKEDULA_MODE", "AM"}}),
-              (std::vector<std::string>{"PATH=/usr/bin", "HOME=/h", "SKEDULA_ZEITEN=bleibt",
-                                        "LEER=", "SKEDULA_ZEIT=neu", "SKEDULA_MODE=AM"}));
-}
-
 TEST(ReportTexts, TheNotificationShowsTheReportAsWrittenWithOrWithoutMarkup) {
     const std::vector<std::string> lines = {"",         "14:30:10", "7100000 AM",
                                             "S7 >= S5", "S9 >= S5", "S8 >= S5"};

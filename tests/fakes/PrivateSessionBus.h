@@ -6,11 +6,11 @@
 
 #include "fakes/EnvScope.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <memory>
 #include <string>
-#include <sys/types.h>
 
 namespace skedula::test {
 
@@ -18,19 +18,15 @@ class PrivateSessionBus {
 public:
     PrivateSessionBus();
     ~PrivateSessionBus();
-    PrivateSessionBus(const PrivateSessionBus&) = delete;
-    PrivateSessionBus& operator=(const PrivateSessionBus&) = delete;
 
-    // False when the daemon could not be started; error() says why.
-    bool ready() const { return !address_.empty(); }
-    const std::string& error() const { return error_; }
+    bool ready() const { return !address_.empty(); } // else error() says why
+    std::string error() const { return daemon_.errorString().toStdString(); }
     const std::string& address() const { return address_; }
 
 private:
     QTemporaryDir folder_;
-    pid_t pid_ = -1;
+    QProcess daemon_;
     std::string address_;
-    std::string error_;
     std::unique_ptr<EnvScope> environment_;
 };
 
