@@ -307,7 +307,16 @@ CommandRunner::~CommandRunner() {
 
 void CommandRunner::Run(CommandJob job, Done done) {
     waiting_.push_back({std::move(job), std::move(done)});
-    StartWaiting();
+    // Started from the event loop, once the caller (a tick) has returned: the tick never waits
+    // for a spawn, and whatever the tick does after the call (the report file's line) is done
+    // before the program starts.
+    if (!startQueued_) {
+        startQueued_ = true;
+        QTimer::singleShot(0, this, [this] {
+            startQueued_ = false;
+            StartWaiting();
+        });
+    }
 }
 
 void CommandRunner::StartWaiting() {

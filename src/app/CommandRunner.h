@@ -1,7 +1,7 @@
 // Runs the programs the listener named (the report command and its "Testen") without a shell
-// and without ever waiting for them: each is spawned with its input already in the pipe and is
-// watched from the event loop; one still running after a bound is ended. At most a few run at
-// once; later ones wait for a slot, in order. Owned by the report command.
+// and without ever waiting for them: each is spawned from the event loop with its input already
+// in the pipe and is watched from there; one still running after a bound is ended. At most a few
+// run at once; later ones wait for a slot, in order. Owned by the report command.
 #pragma once
 
 #include "app/CommandEnvironment.h"
@@ -54,8 +54,9 @@ public:
     CommandRunner(const CommandRunner&) = delete;
     CommandRunner& operator=(const CommandRunner&) = delete;
 
-    // Starts the job now, or once a slot is free. Done gets the outcome from the event loop,
-    // never from within Run. The output of the program goes to Skedula's standard error.
+    // Starts the job from the event loop, once the caller has returned and a slot is free. Done
+    // gets the outcome from the event loop too. The program's output goes to Skedula's standard
+    // error.
     void Run(CommandJob job, Done done);
 
     std::size_t running() const { return running_.size(); }
@@ -77,6 +78,7 @@ private:
     Limits limits_;
     std::vector<Process*> running_; // children of this object
     std::deque<Waiting> waiting_;
+    bool startQueued_ = false;
 };
 
 } // namespace skedula

@@ -29,7 +29,6 @@ Composition::Composition(LinkSettings settings)
     engine_ = std::make_unique<WatchEngine>(
         WatchEngine::Ports{clock_, timer_, receiver_, player_, *window_, *window_});
     engine_->Listen(reports_);
-    // After the report file: a command that reads it finds the report's line there.
     engine_->Listen(notifier_);
     engine_->Listen(command_);
     ConnectLinkEvents();

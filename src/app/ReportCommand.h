@@ -1,6 +1,6 @@
 // The command that runs for every report ([Watch] ReportCommand): the program and arguments of
-// its line, with the report in SKEDULA_ variables and on standard input, started after the
-// report file has its line (the composition attaches it after the report writer). One that
+// its line, with the report in SKEDULA_ variables and on standard input, started from the event
+// loop after the tick, when the report file has its line. One that
 // cannot be started, fails or hangs is told in a box once, until one succeeds in between; the
 // watch goes on. Also runs a line once for "Testen". The composition root owns it.
 #pragma once

@@ -68,7 +68,7 @@ TEST_F(ReachOptionsTest, NotifyAndTheCommandComeFromTheSettingsFile) {
     EXPECT_EQ(text.find("Berichte werden"), std::string::npos) << text;
 
     program.reportCommand().EntryMeasured(fakes::ReportedMeasurement());
-    EXPECT_EQ(program.reportCommand().runner().running(), 0u);
+    EXPECT_EQ(program.reportCommand().runner().waiting(), 0u);
     QString shown;
     uitest::DialogDriver<CommandDialog> look([&](CommandDialog* dialog) {
         shown = dialog->CommandEdit->text();
