@@ -24,10 +24,16 @@ Composition::Composition(LinkSettings settings)
                [this](const std::string& message) {
                    QTimer::singleShot(0, window_.get(), [message] { ReportError(message); });
                }),
-      watch_(std::make_unique<WatchOptions>(reports_)), window_(std::make_unique<TSkedulaForm>()) {
+      command_([this](const std::string& message) {
+          QTimer::singleShot(0, window_.get(), [message] { ReportError(message); });
+      }),
+      watch_(std::make_unique<WatchOptions>(reports_, notifier_, command_)),
+      window_(std::make_unique<TSkedulaForm>()) {
     engine_ = std::make_unique<WatchEngine>(
         WatchEngine::Ports{clock_, timer_, receiver_, player_, *window_, *window_});
     engine_->Listen(reports_);
+    engine_->Listen(notifier_);
+    engine_->Listen(command_);
     ConnectLinkEvents();
     window_->attach(*engine_, receiver_);
     timer_.onTick = [this] { engine_->TimerTimer(); };
@@ -52,6 +58,7 @@ Composition::Composition(LinkSettings settings)
     window_->setWatchOptions(watch_.get());
     reconnect_->Wanted = [this] { return watch_->Reconnect(); };
     reconnect_->Tried = [this](bool opened) { radio_->AfterOpen(opened); };
+    window_->setReportCommandSetup([this] { watch_->EditReportCommand(window_.get(), clock_); });
 }
 
 Composition::~Composition() {

@@ -1,14 +1,17 @@
 // The one place that builds Skedula's objects and connects them: the engine, the step timer,
 // the receiver link with its three items over the radio-control program the settings name (and
-// the reconnector that opens it again), the alarm player, the report file, the watch options
+// the reconnector that opens it again), the alarm player, the report file, the desktop notifier,
+// the report command, the watch options
 // and the two windows.
 #pragma once
 
 #include "app/CommandLine.h"
+#include "app/DesktopNotifier.h"
 #include "app/LinkReceiverPort.h"
 #include "app/QtStepTimer.h"
 #include "app/RadioSetup.h"
 #include "app/Reconnector.h"
+#include "app/ReportCommand.h"
 #include "app/Startup.h"
 #include "app/SwitchablePort.h"
 #include "app/WatchOptions.h"
@@ -52,6 +55,8 @@ public:
     WatchEngine& engine() { return *engine_; }
     QtStepTimer& stepTimer() { return timer_; }
     ReportWriter& reportWriter() { return reports_; }
+    DesktopNotifier& desktopNotifier() { return notifier_; }
+    ReportCommand& reportCommand() { return command_; }
     RadioSetup& radioSetup() { return *radio_; }
     WatchOptions& watchOptions() { return *watch_; }
     SystemClock& clock() { return clock_; }
@@ -72,6 +77,8 @@ private:
     std::unique_ptr<Reconnector> reconnect_;
     LinkReceiverPort receiver_;
     ReportWriter reports_;
+    DesktopNotifier notifier_;
+    ReportCommand command_;
     std::unique_ptr<WatchOptions> watch_;
     std::unique_ptr<TSkedulaForm> window_;
     std::unique_ptr<WatchEngine> engine_;

@@ -1,6 +1,8 @@
 #include "app/WatchOptions.h"
 
+#include "app/ExecLine.h"
 #include "engine/Error.h"
+#include "ui/CommandDialog.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -27,8 +29,9 @@ void EachOf(std::initializer_list<std::function<void()>> steps) {
 
 } // namespace
 
-WatchOptions::WatchOptions(ReportWriter& reports, SettingsFile file)
-    : reports_(reports), file_(std::move(file)) {
+WatchOptions::WatchOptions(ReportWriter& reports, DesktopNotifier& notifier, ReportCommand& command,
+                           SettingsFile file)
+    : reports_(reports), notifier_(notifier), command_(command), file_(std::move(file)) {
     WatchSettings settings;
     try {
         settings = ReadWatchSettings(file_.Load());
@@ -40,6 +43,8 @@ WatchOptions::WatchOptions(ReportWriter& reports, SettingsFile file)
     problems_ = std::move(settings.problems);
     current_ = stored_ = settings;
     reports_.setEnabled(settings.reportFile);
+    notifier_.setEnabled(settings.notify);
+    command_.setLine(settings.reportCommand);
 }
 
 std::optional<std::string> WatchOptions::ProblemReport() const {
@@ -52,6 +57,8 @@ std::optional<std::string> WatchOptions::ProblemReport() const {
     const std::pair<const char*, const char*> meanings[] = {
         {"ReportFile=", "Berichte werden in die Datei geschrieben, bis das unter Optionen > "
                         "Berichte in Datei schreiben abgeschaltet ist."},
+        {"Notify=", "Meldungen erscheinen auf dem Bildschirm, bis das unter Optionen > Meldung "
+                    "auf dem Bildschirm abgeschaltet ist."},
         {"UTC=", "Die Zeiten gelten in Ortszeit, bis das unter Optionen > Zeiten in UTC "
                  "eingeschaltet ist."},
         {"Reconnect=", "Die Verbindung wird nicht selbst wiederhergestellt, bis das unter "
@@ -115,6 +122,31 @@ void WatchOptions::SetStartAtLogin(bool on) {
 void WatchOptions::SetReportFile(bool on) {
     reports_.setEnabled(on);
     Switch(&WatchSettings::reportFile, on);
+}
+
+void WatchOptions::SetNotify(bool on) {
+    notifier_.setEnabled(on);
+    Switch(&WatchSettings::notify, on);
+}
+
+void WatchOptions::EditReportCommand(QWidget* parent, const Clock& clock) {
+    CommandDialog dialog(command_.line(), parent);
+    dialog.onTest = [this, &clock](const std::string& line, CommandDialog::ShowResult show) {
+        command_.Test(line, clock, std::move(show));
+    };
+    dialog.onAccept = [this](const std::string& line) { SetReportCommand(line); };
+    dialog.exec();
+}
+
+void WatchOptions::SetReportCommand(const std::string& line) {
+    try {
+        CommandArguments(line);
+    } catch (const Error& e) {
+        throw Error("Befehl bei Meldung: " + std::string(e.what()));
+    }
+    if (line != command_.line())
+        file_.Update([&](IniDocument& document) { WriteReportCommand(document, line); });
+    command_.setLine(line);
 }
 
 void WatchOptions::SetUtc(bool on) {

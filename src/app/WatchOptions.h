@@ -1,9 +1,12 @@
 // The options of an unattended watch: the list last loaded or saved ([Watch] LastList), the
-// autostart entry that starts it at login, and the switches of [Watch]: reports in the file,
-// times in UTC, reconnecting by itself (which the reconnector asks). Owned by the composition
-// root; the main window's "Optionen" items and list file handlers forward here.
+// autostart entry that starts it at login, the command for each report ([Watch] ReportCommand)
+// and the switches of [Watch]: reports in the file, as desktop notifications, reconnecting by
+// itself (which the reconnector asks), times in UTC. Owned by the composition root; the main
+// window's "Optionen" items and list file handlers forward here.
 #pragma once
 
+#include "app/DesktopNotifier.h"
+#include "app/ReportCommand.h"
 #include "app/WatchSettings.h"
 #include "storage/AutostartEntry.h"
 #include "storage/ReportWriter.h"
@@ -15,13 +18,16 @@
 #include <string>
 #include <vector>
 
+class QWidget;
+
 namespace skedula {
 
 class WatchOptions final : public WatchOptionsPort {
 public:
-    // Reads [Watch] from the file and switches the report writer accordingly. The autostart
-    // entry is the user's, and starts this same program.
-    explicit WatchOptions(ReportWriter& reports, SettingsFile file = SettingsFile());
+    // Reads [Watch] from the file and switches the report writer, the notifier and the report
+    // command accordingly. The autostart entry is the user's, and starts this same program.
+    WatchOptions(ReportWriter& reports, DesktopNotifier& notifier, ReportCommand& command,
+                 SettingsFile file = SettingsFile());
     WatchOptions(const WatchOptions&) = delete;
     WatchOptions& operator=(const WatchOptions&) = delete;
 
@@ -43,10 +49,19 @@ public:
     void SetStartAtLogin(bool on) override;
     bool ReportFile() const override { return current_.reportFile; }
     void SetReportFile(bool on) override;
+    bool Notify() const override { return current_.notify; }
+    void SetNotify(bool on) override;
     bool Utc() const override { return current_.utc; }
     void SetUtc(bool on) override;
     bool Reconnect() const override { return current_.reconnect; }
     void SetReconnect(bool on) override;
+
+    // The dialog "Befehl bei Meldung", modal; OK keeps its line. clock gives the example's time.
+    void EditReportCommand(QWidget* parent, const Clock& clock);
+    // OK: a line that cannot be split throws Error naming the fault and changes nothing; else
+    // it is written to the settings file exactly as typed (Error naming the file, nothing
+    // changed, when it cannot be), then runs for the reports that follow.
+    void SetReportCommand(const std::string& line);
 
 private:
     // Sets a switch and writes it; throws Error naming the file, the switch staying set.
@@ -58,6 +73,8 @@ private:
     bool ListIsThere() const;
 
     ReportWriter& reports_;
+    DesktopNotifier& notifier_;
+    ReportCommand& command_;
     SettingsFile file_;
     std::string entryPath_ = AutostartEntryPath();
     std::string program_ = ThisProgram();

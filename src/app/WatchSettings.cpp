@@ -1,5 +1,8 @@
 #include "app/WatchSettings.h"
 
+#include "app/ExecLine.h"
+#include "engine/Error.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -22,8 +25,9 @@ std::optional<bool> Switch(std::string text) {
 
 constexpr std::array kSwitches = {
     WatchSwitch{"ReportFile", &WatchSettings::reportFile},
-    WatchSwitch{"UTC", &WatchSettings::utc},
+    WatchSwitch{"Notify", &WatchSettings::notify},
     WatchSwitch{"Reconnect", &WatchSettings::reconnect},
+    WatchSwitch{"UTC", &WatchSettings::utc},
 };
 
 } // namespace
@@ -46,6 +50,17 @@ WatchSettings ReadWatchSettings(const IniDocument& document) {
             settings.problems.push_back(std::string(entry.key) + "=" + *text +
                                         ": weder true noch false");
     }
+    if (auto command = document.Value(WatchGroup, "ReportCommand")) {
+        settings.reportCommand = std::move(*command);
+        try {
+            CommandArguments(settings.reportCommand);
+        } catch (const Error& e) {
+            settings.problems.push_back("ReportCommand=" + settings.reportCommand + ": " +
+                                        e.what() +
+                                        " Bis er unter Optionen > Befehl bei Meldung ... "
+                                        "berichtigt ist, läuft bei Meldungen kein Befehl.");
+        }
+    }
     return settings;
 }
 
@@ -55,6 +70,10 @@ void WriteLastList(IniDocument& document, const std::string& path) {
 
 void WriteSwitch(IniDocument& document, std::string_view key, bool on) {
     document.SetValue(WatchGroup, key, on ? "true" : "false");
+}
+
+void WriteReportCommand(IniDocument& document, const std::string& line) {
+    document.SetValue(WatchGroup, "ReportCommand", line);
 }
 
 } // namespace skedula

@@ -112,6 +112,11 @@ void TSkedulaForm::Funkgeraet1Click() {
         radioSetup_();
 }
 
+void TSkedulaForm::BefehlbeiMeldung1Click() {
+    if (reportCommandSetup_)
+        reportCommandSetup_();
+}
+
 void TSkedulaForm::Optionen1Click() {
     // The user may have removed the autostart entry by hand since the menu last showed.
     ShowOptionChecks();
@@ -131,6 +136,12 @@ void TSkedulaForm::BerichteinDateischreiben1Click() {
         watchOptions_->SetReportFile(BerichteinDateischreiben1->isChecked());
 }
 
+void TSkedulaForm::MeldungaufdemBildschirm1Click() {
+    const OptionChecksAfter checks(*this);
+    if (watchOptions_ != nullptr)
+        watchOptions_->SetNotify(MeldungaufdemBildschirm1->isChecked());
+}
+
 void TSkedulaForm::ZeiteninUTC1Click() {
     const OptionChecksAfter checks(*this);
     if (watchOptions_ != nullptr)
@@ -148,6 +159,7 @@ void TSkedulaForm::ShowOptionChecks() {
         return;
     BeimAnmeldenstarten1->setChecked(watchOptions_->StartAtLogin());
     BerichteinDateischreiben1->setChecked(watchOptions_->ReportFile());
+    MeldungaufdemBildschirm1->setChecked(watchOptions_->Notify());
     ZeiteninUTC1->setChecked(watchOptions_->Utc());
     Verbindungselbstwiederherstellen1->setChecked(watchOptions_->Reconnect());
 }

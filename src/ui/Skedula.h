@@ -49,6 +49,10 @@ public:
     void setAboutForm(QDialog* about) { aboutForm_ = about; }
     // What "Funkgerät ..." opens; the application's radio setup.
     void setRadioSetup(std::function<void()> open) { radioSetup_ = std::move(open); }
+    // What "Befehl bei Meldung ..." opens; the application's watch options.
+    void setReportCommandSetup(std::function<void()> open) {
+        reportCommandSetup_ = std::move(open);
+    }
     // What the checkable "Optionen" items switch, and what is told of every list file loaded or
     // saved; the application's watch options.
     void setWatchOptions(WatchOptionsPort* options);
@@ -82,9 +86,11 @@ public:
     std::unique_ptr<ListFileDialog> SaveDialog;
     QMenu* Optionen1 = nullptr;
     QAction* Funkgeraet1 = nullptr;
+    QAction* BefehlbeiMeldung1 = nullptr;
     QAction* N2 = nullptr;
     QAction* BeimAnmeldenstarten1 = nullptr;
     QAction* BerichteinDateischreiben1 = nullptr;
+    QAction* MeldungaufdemBildschirm1 = nullptr;
     QAction* Verbindungselbstwiederherstellen1 = nullptr;
     QAction* ZeiteninUTC1 = nullptr;
     QMenu* Hilfe1 = nullptr;
@@ -104,8 +110,10 @@ public:
     void Beenden1Click();
     void Optionen1Click(); // the menu opens
     void Funkgeraet1Click();
+    void BefehlbeiMeldung1Click();
     void BeimAnmeldenstarten1Click();
     void BerichteinDateischreiben1Click();
+    void MeldungaufdemBildschirm1Click();
     void Verbindungselbstwiederherstellen1Click();
     void ZeiteninUTC1Click();
     void Info1Click();
@@ -136,6 +144,7 @@ private:
     ReceiverPort* link_ = nullptr;
     QDialog* aboutForm_ = nullptr;
     std::function<void()> radioSetup_;
+    std::function<void()> reportCommandSetup_;
     WatchOptionsPort* watchOptions_ = nullptr;
     bool memoHasLines_ = false;
 };

@@ -93,12 +93,16 @@ void TSkedulaForm::CreateMenu() {
     Beenden1 = Liste1->addAction("Beenden");
     Optionen1 = menuBar()->addMenu("Optionen");
     Funkgeraet1 = Optionen1->addAction("Funkgerät ...");
+    BefehlbeiMeldung1 = Optionen1->addAction("Befehl bei Meldung ...");
     N2 = Optionen1->addSeparator();
     BeimAnmeldenstarten1 = Optionen1->addAction("Beim Anmelden starten");
     BeimAnmeldenstarten1->setCheckable(true);
     BerichteinDateischreiben1 = Optionen1->addAction("Berichte in Datei schreiben");
     BerichteinDateischreiben1->setCheckable(true);
     BerichteinDateischreiben1->setChecked(true);
+    MeldungaufdemBildschirm1 = Optionen1->addAction("Meldung auf dem Bildschirm");
+    MeldungaufdemBildschirm1->setCheckable(true);
+    MeldungaufdemBildschirm1->setChecked(true);
     Verbindungselbstwiederherstellen1 = Optionen1->addAction("Verbindung selbst wiederherstellen");
     Verbindungselbstwiederherstellen1->setCheckable(true);
     ZeiteninUTC1 = Optionen1->addAction("Zeiten in UTC");
@@ -119,10 +123,14 @@ void TSkedulaForm::ConnectHandlers() {
     // Not queued: the checks must be right before the menu shows them.
     connect(Optionen1, &QMenu::aboutToShow, this, &TSkedulaForm::Optionen1Click);
     connect(Funkgeraet1, &QAction::triggered, this, &TSkedulaForm::Funkgeraet1Click, queued);
+    connect(BefehlbeiMeldung1, &QAction::triggered, this, &TSkedulaForm::BefehlbeiMeldung1Click,
+            queued);
     connect(BeimAnmeldenstarten1, &QAction::triggered, this,
             &TSkedulaForm::BeimAnmeldenstarten1Click, queued);
     connect(BerichteinDateischreiben1, &QAction::triggered, this,
             &TSkedulaForm::BerichteinDateischreiben1Click, queued);
+    connect(MeldungaufdemBildschirm1, &QAction::triggered, this,
+            &TSkedulaForm::MeldungaufdemBildschirm1Click, queued);
     connect(Verbindungselbstwiederherstellen1, &QAction::triggered, this,
             &TSkedulaForm::Verbindungselbstwiederherstellen1Click, queued);
     connect(ZeiteninUTC1, &QAction::triggered, this, &TSkedulaForm::ZeiteninUTC1Click, queued);

@@ -17,6 +17,9 @@ public:
     virtual void SetStartAtLogin(bool on) = 0;
     virtual bool ReportFile() const = 0;
     virtual void SetReportFile(bool on) = 0;
+    // Reports as desktop notifications.
+    virtual bool Notify() const = 0;
+    virtual void SetNotify(bool on) = 0;
     virtual bool Reconnect() const = 0;
     virtual void SetReconnect(bool on) = 0;
     // "Zeiten in UTC": the watch's times in UTC instead of local time, from the next minute on.

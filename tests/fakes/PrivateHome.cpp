@@ -1,7 +1,9 @@
 // Every test and benchmark program runs with a home, a settings and a data folder of its own,
 // made fresh when the program starts and removed when it ends, so that no run reads or writes
-// the user's settings, reports or autostart entry. Linked into every such program; it acts
-// before main, and the processes a test starts inherit the folders.
+// the user's settings, reports or autostart entry, nor shows a notification on the user's
+// desktop: the session bus is one that is not there, until a test starts a bus of its own.
+// Linked into every such program; it acts before main, and the processes a test starts inherit
+// the folders.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -25,6 +27,7 @@ public:
         Point("HOME", "home");
         Point("XDG_CONFIG_HOME", "config");
         Point("XDG_DATA_HOME", "data");
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + root_ + "/no-session-bus").c_str(), 1);
     }
 
     ~PrivateHome() {
