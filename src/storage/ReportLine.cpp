@@ -23,7 +23,8 @@ std::string FormatReportLine(const Measurement& measurement) {
     for (const std::optional<Sample>& sample : measurement.samples)
         line += ";" + (sample ? std::to_string(sample->sUnit) : std::string());
     return line + ";" + (measurement.threshold ? std::to_string(*measurement.threshold) : "") +
-           ";" + CsvField(measurement.alarm) + "\r\n";
+           ";" + CsvField(measurement.alarm) + ";" + CsvField(measurement.recording.value_or("")) +
+           "\r\n";
 }
 
 } // namespace skedula
