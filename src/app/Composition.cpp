@@ -2,6 +2,7 @@
 
 #include "app/ReportError.h"
 #include "link/RadioContract.h"
+#include "sound/PulseCapture.h"
 #include "storage/ListFile.h"
 #include "storage/ReportFile.h"
 
@@ -25,6 +26,15 @@ Composition::Composition(LinkSettings settings)
     engine_ = std::make_unique<WatchEngine>(
         WatchEngine::Ports{clock_, timer_, receiver_, player_, *window_, *window_});
     engine_->Listen(reports_);
+    recorder_ = std::make_unique<Recorder>(
+        &PulseCapture::Make,
+        // From the recorder's thread: shown by the window's thread, after whatever it does.
+        [this](const std::string& message) {
+            QMetaObject::invokeMethod(
+                &recorderBoxes_, [message] { ReportError(message); }, Qt::QueuedConnection);
+        });
+    recording_ = std::make_unique<RecordingSetup>(*recorder_);
+    engine_->Listen(*recorder_);
     ConnectLinkEvents();
     window_->attach(*engine_, receiver_);
     timer_.onTick = [this] { engine_->TimerTimer(); };
@@ -39,6 +49,7 @@ Composition::Composition(LinkSettings settings)
     radio_->WatchRunning = [this] { return timer_.interval() != 0; };
     radio_->UpdateToolTip();
     window_->setRadioSetup([this] { radio_->OpenDialog(window_.get()); });
+    window_->setRecordingSetup([this] { recording_->OpenDialog(window_.get()); });
     watch_->SaveListAs = [window] { return window->SaveListAs(); };
     window_->setWatchOptions(watch_.get());
 }
@@ -52,13 +63,15 @@ Composition::~Composition() {
     window_.reset();
     DisconnectLinkEvents();
     engine_.reset();
+    recording_.reset();
+    recorder_.reset();
 }
 
 void Composition::showMainWindow() {
     window_->show();
     // From the event loop, so that the box has the shown window to stand on.
     for (const std::optional<std::string>& report :
-         {radio_->ProblemReport(), watch_->ProblemReport()})
+         {radio_->ProblemReport(), watch_->ProblemReport(), recording_->ProblemReport()})
         if (report)
             QTimer::singleShot(0, window_.get(), [text = *report] { ReportError(text); });
 }

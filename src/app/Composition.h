@@ -1,12 +1,13 @@
 // The one place that builds Skedula's objects and connects them: the engine, the step timer,
 // the receiver link with its three items over the radio-control program the settings name,
-// the alarm player, the report file, the watch options and the two windows.
+// the alarm player, the report file, the recorder, the watch options and the two windows.
 #pragma once
 
 #include "app/CommandLine.h"
 #include "app/LinkReceiverPort.h"
 #include "app/QtStepTimer.h"
 #include "app/RadioSetup.h"
+#include "app/RecordingSetup.h"
 #include "app/Startup.h"
 #include "app/SwitchablePort.h"
 #include "app/WatchOptions.h"
@@ -15,6 +16,7 @@
 #include "link/AdvisedItem.h"
 #include "link/ReceiverLink.h"
 #include "sound/AlarmPlayer.h"
+#include "sound/Recorder.h"
 #include "storage/ReportWriter.h"
 #include "ui/About.h"
 #include "ui/Skedula.h"
@@ -32,12 +34,13 @@ public:
     explicit Composition(LinkSettings settings = {});
     // Ends in the order the program ends: no more ticks; the about dialog goes, then the main
     // window, whose FormDestroy closes an open link while the window still shows it; then the
-    // link, the radio backend with the server it started, and the alarm player, which stops a
-    // sound still playing.
+    // recorder, which ends a recording under way with what it has; then the link, the radio
+    // backend with the server it started, and the alarm player, which stops a sound still
+    // playing.
     ~Composition() override;
 
     // Settings that are not valid are named in a box once the window is up, one box for the
-    // radio's and one for the watch's.
+    // radio's, one for the watch's and one for the recording's.
     void showMainWindow() override;
     // What the command line asked for, done once the loop runs with the window shown: the
     // list loaded as "Laden ..." loads it (a failure shown in the usual box), and kept as the
@@ -52,6 +55,8 @@ public:
     ReportWriter& reportWriter() { return reports_; }
     RadioSetup& radioSetup() { return *radio_; }
     WatchOptions& watchOptions() { return *watch_; }
+    Recorder& recorder() { return *recorder_; }
+    RecordingSetup& recordingSetup() { return *recording_; }
 
 private:
     void ConnectLinkEvents();
@@ -68,6 +73,10 @@ private:
     std::unique_ptr<RadioSetup> radio_;
     LinkReceiverPort receiver_;
     ReportWriter reports_;
+    // Where the recorder's thread sends its boxes: lives longer than the recorder.
+    QObject recorderBoxes_;
+    std::unique_ptr<Recorder> recorder_;
+    std::unique_ptr<RecordingSetup> recording_;
     std::unique_ptr<WatchOptions> watch_;
     std::unique_ptr<TSkedulaForm> window_;
     std::unique_ptr<WatchEngine> engine_;

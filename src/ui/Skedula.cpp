@@ -112,6 +112,11 @@ void TSkedulaForm::Funkgeraet1Click() {
         radioSetup_();
 }
 
+void TSkedulaForm::Aufnahme1Click() {
+    if (recordingSetup_)
+        recordingSetup_();
+}
+
 void TSkedulaForm::Optionen1Click() {
     // The user may have removed the autostart entry by hand since the menu last showed.
     ShowOptionChecks();

@@ -49,6 +49,8 @@ public:
     void setAboutForm(QDialog* about) { aboutForm_ = about; }
     // What "Funkgerät ..." opens; the application's radio setup.
     void setRadioSetup(std::function<void()> open) { radioSetup_ = std::move(open); }
+    // What "Aufnahme ..." opens; the application's recording setup.
+    void setRecordingSetup(std::function<void()> open) { recordingSetup_ = std::move(open); }
     // What "Beim Anmelden starten" and "Berichte in Datei schreiben" switch, and what is told
     // of every list file loaded or saved; the application's watch options.
     void setWatchOptions(WatchOptionsPort* options);
@@ -82,6 +84,7 @@ public:
     std::unique_ptr<ListFileDialog> SaveDialog;
     QMenu* Optionen1 = nullptr;
     QAction* Funkgeraet1 = nullptr;
+    QAction* Aufnahme1 = nullptr;
     QAction* N2 = nullptr;
     QAction* BeimAnmeldenstarten1 = nullptr;
     QAction* BerichteinDateischreiben1 = nullptr;
@@ -102,6 +105,7 @@ public:
     void Beenden1Click();
     void Optionen1Click(); // the menu opens
     void Funkgeraet1Click();
+    void Aufnahme1Click();
     void BeimAnmeldenstarten1Click();
     void BerichteinDateischreiben1Click();
     void Info1Click();
@@ -130,6 +134,7 @@ private:
     ReceiverPort* link_ = nullptr;
     QDialog* aboutForm_ = nullptr;
     std::function<void()> radioSetup_;
+    std::function<void()> recordingSetup_;
     WatchOptionsPort* watchOptions_ = nullptr;
     bool memoHasLines_ = false;
 };

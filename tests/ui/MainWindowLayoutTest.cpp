@@ -190,8 +190,9 @@ TEST(MainWindowLayout, TheMenuBarHasItsItemsAndNewEntryIsNeverEnabled) {
     };
     EXPECT_EQ(items(form.Liste1),
               QStringList({"Laden ...", "Speichern ...", "Neuer Eintrag ...", "-", "Beenden"}));
-    EXPECT_EQ(items(form.Optionen1), QStringList({"Funkgerät ...", "-", "[ ] Beim Anmelden starten",
-                                                  "[x] Berichte in Datei schreiben"}));
+    EXPECT_EQ(items(form.Optionen1),
+              QStringList({"Funkgerät ...", "Aufnahme ...", "-", "[ ] Beim Anmelden starten",
+                           "[x] Berichte in Datei schreiben"}));
     EXPECT_EQ(items(form.Hilfe1), QStringList({"Info"}));
 
     // Neither creation, Start, Stop nor a loaded list enables it.
