@@ -50,7 +50,21 @@ public:
     void WatchStopped() override;
 
 private:
-    struct Event;
+    // What the recorder's thread is told, by the window's thread and by the captures.
+    struct Event {
+        enum class Kind { Tuned, Keep, Drop, Stop, Started, Audio, Failed };
+        explicit Event(Kind what) : kind(what) {}
+
+        Kind kind;
+        std::uint64_t capture = 0; // the capture that sent it
+        std::optional<std::string> source;
+        std::string path;
+        RecordingTags tags;
+        int afterSeconds = 0;
+        CaptureFormat format;
+        std::vector<std::int16_t> audio;
+        std::string reason;
+    };
     class Link;
 
     void Post(Event event);
