@@ -29,8 +29,11 @@ RecordingDialog::RecordingDialog(const RecordingChoice& choice, QWidget* parent)
     FolderEdit->setText(QString::fromStdString(choice.folder));
     AfterBox->setValue(choice.afterSeconds);
     chooseFolder = [this](const std::string& shown) -> std::optional<std::string> {
-        const QString folder = QFileDialog::getExistingDirectory(this, "Ordner für Aufnahmen",
-                                                                 QString::fromStdString(shown));
+        // Qt's own dialog, as the list files': a dialog of the desktop would run outside our
+        // loop's control.
+        const QString folder = QFileDialog::getExistingDirectory(
+            this, "Ordner für Aufnahmen", QString::fromStdString(shown),
+            QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
         if (folder.isEmpty())
             return std::nullopt;
         return folder.toStdString();
