@@ -2,6 +2,7 @@
 
 #include "sound/FlacRecording.h"
 
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace skedula {
@@ -60,7 +61,10 @@ std::optional<std::string> Recorder::RecordingFor(const Measurement& measurement
     if (tunesWaiting_ == 0 && !windowUsable_)
         return std::nullopt;
     for (int copy = 1;; ++copy) {
-        const std::string path = choice_.folder + "/" + RecordingFileName(measurement, copy);
+        const std::string path =
+            (std::filesystem::path(choice_.folder) / RecordingFileName(measurement, copy))
+                .lexically_normal()
+                .string();
         if (busy_.count(path) == 0 && !Exists(path)) {
             busy_.insert(path);
             named_ = path;

@@ -24,8 +24,9 @@ TEST(GqrxRecording, TheReportedEntryHoldsTheToneGqrxDemodulates) {
     ASSERT_TRUE(gqrx.Started()) << gqrx.Failure();
     const test::EnvScope noServer("PULSE_SERVER", nullptr);
     const test::EnvScope runtime("XDG_RUNTIME_DIR", gqrx.PulseRuntimeFolder().c_str());
+    // The reports and recordings of this program's tests before are not this one's.
+    std::filesystem::remove_all(DataHome() + "/Skedula");
     const std::string folder = DataHome() + "/Skedula/Aufnahmen";
-    std::filesystem::remove_all(folder);
     e2e::WriteRecordingSettings("Source=null.monitor\n"); // "Nachlauf" 30 s: the next entry ends it
 
     LinkSettings settings;

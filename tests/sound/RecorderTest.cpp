@@ -90,7 +90,7 @@ struct Rig {
 
 TEST(Recorder, AReportKeepsItsWindowAndExactlyTheNachlaufAndNothingElse) {
     test::TempFolder home;
-    Rig rig(home / "Aufnahmen", 1);
+    Rig rig(home / "Aufnahmen/", 1);
     rig.Tune();
     rig.Feed(Rate); // the entry's window
     const std::optional<std::string> path = rig.Report();
@@ -120,7 +120,7 @@ TEST(Recorder, AReportKeepsItsWindowAndExactlyTheNachlaufAndNothingElse) {
     rig.recorder.WatchStopped();
     ASSERT_TRUE(WaitFor([&] { return !rig.captures.LatestAlive(); }));
     EXPECT_EQ(rig.captures.Made(), 1u);
-    EXPECT_EQ(FlacFiles(rig.folder), std::vector<std::string>{path->substr(rig.folder.size() + 1)});
+    EXPECT_EQ(FlacFiles(rig.folder), std::vector<std::string>{path->substr(rig.folder.size())});
     EXPECT_TRUE(rig.boxes().empty());
 }
 
