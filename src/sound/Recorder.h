@@ -74,6 +74,8 @@ private:
     void OpenWindow(const std::optional<std::string>& source);
     void Keep(const std::string& path, const RecordingTags& tags, int afterSeconds);
     void CloseWindow();
+    // Nothing to capture for: the capture ends soon, unless the next tuning follows.
+    void LingerIfIdle();
     void Take(const std::vector<std::int16_t>& audio);
     void CaptureEnded(const std::string& reason);
     void StartCapture(const std::string& source);

@@ -148,7 +148,11 @@ void Recorder::CloseWindow() {
     windowOpen_ = false;
     window_.clear();
     windowFrames_ = 0;
-    if (!recording_ && capture_)
+    LingerIfIdle();
+}
+
+void Recorder::LingerIfIdle() {
+    if (!windowOpen_ && !recording_ && capture_)
         lingerUntil_ = Clock::now() + Linger;
 }
 
@@ -229,8 +233,7 @@ void Recorder::FinishRecording() {
     }
     recording_.reset();
     Release(path);
-    if (!windowOpen_ && capture_)
-        lingerUntil_ = Clock::now() + Linger;
+    LingerIfIdle();
 }
 
 void Recorder::AbandonRecording(std::string path, const std::string& why) {
@@ -239,6 +242,7 @@ void Recorder::AbandonRecording(std::string path, const std::string& why) {
         recording_->KeepWhatWasWritten();
     recording_.reset();
     Release(path);
+    LingerIfIdle();
 }
 
 void Recorder::TellSource(const std::string& reason) {
