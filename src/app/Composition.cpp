@@ -2,6 +2,7 @@
 
 #include "app/ReportError.h"
 #include "link/RadioContract.h"
+#include "sound/PulseCapture.h"
 #include "storage/ListFile.h"
 #include "storage/ReportFile.h"
 
@@ -31,6 +32,17 @@ Composition::Composition(LinkSettings settings)
       window_(std::make_unique<TSkedulaForm>()) {
     engine_ = std::make_unique<WatchEngine>(
         WatchEngine::Ports{clock_, timer_, receiver_, player_, *window_, *window_});
+    recorder_ = std::make_unique<Recorder>(
+        &PulseCapture::Make,
+        // From the recorder's thread: shown by the window's thread, after whatever it does.
+        [this](const std::string& message) {
+            QMetaObject::invokeMethod(
+                &recorderBoxes_, [message] { ReportError(message); }, Qt::QueuedConnection);
+        });
+    recording_ = std::make_unique<RecordingSetup>(*recorder_);
+    // The recorder names a report's recording before the others hear of the report; the
+    // command runs after the report file's line is written.
+    engine_->Listen(*recorder_);
     engine_->Listen(reports_);
     engine_->Listen(notifier_);
     engine_->Listen(command_);
@@ -48,6 +60,7 @@ Composition::Composition(LinkSettings settings)
     radio_->WatchRunning = [this] { return timer_.interval() != 0; };
     radio_->UpdateToolTip();
     window_->setRadioSetup([this] { radio_->OpenDialog(window_.get()); });
+    window_->setRecordingSetup([this] { recording_->OpenDialog(window_.get()); });
     watch_->SaveListAs = [window] { return window->SaveListAs(); };
     // The watch's times as the settings have them from the start; a change from the menu
     // counts from the next minute, and the read-out's caption follows the clock.
@@ -74,13 +87,15 @@ Composition::~Composition() {
     window_.reset();
     DisconnectLinkEvents();
     engine_.reset();
+    recording_.reset();
+    recorder_.reset();
 }
 
 void Composition::showMainWindow() {
     window_->show();
     // From the event loop, so that the box has the shown window to stand on.
     for (const std::optional<std::string>& report :
-         {radio_->ProblemReport(), watch_->ProblemReport()})
+         {radio_->ProblemReport(), watch_->ProblemReport(), recording_->ProblemReport()})
         if (report)
             QTimer::singleShot(0, window_.get(), [text = *report] { ReportError(text); });
 }

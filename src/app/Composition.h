@@ -1,8 +1,7 @@
 // The one place that builds Skedula's objects and connects them: the engine, the step timer,
 // the receiver link with its three items over the radio-control program the settings name (and
-// the reconnector that opens it again), the alarm player, the report file, the desktop notifier,
-// the report command, the watch options
-// and the two windows.
+// the reconnector that opens it again), the alarm player, the report file, the recorder, the
+// desktop notifier, the report command, the watch options and the two windows.
 #pragma once
 
 #include "app/CommandLine.h"
@@ -11,6 +10,7 @@
 #include "app/QtStepTimer.h"
 #include "app/RadioSetup.h"
 #include "app/Reconnector.h"
+#include "app/RecordingSetup.h"
 #include "app/ReportCommand.h"
 #include "app/Startup.h"
 #include "app/SwitchablePort.h"
@@ -20,6 +20,7 @@
 #include "link/AdvisedItem.h"
 #include "link/ReceiverLink.h"
 #include "sound/AlarmPlayer.h"
+#include "sound/Recorder.h"
 #include "storage/ReportWriter.h"
 #include "ui/About.h"
 #include "ui/Skedula.h"
@@ -37,12 +38,13 @@ public:
     explicit Composition(LinkSettings settings = {});
     // Ends in the order the program ends: no more ticks; the about dialog goes, then the main
     // window, whose FormDestroy closes an open link while the window still shows it; then the
-    // link, the radio backend with the server it started, and the alarm player, which stops a
-    // sound still playing.
+    // recorder, which ends a recording under way with what it has; then the link, the radio
+    // backend with the server it started, and the alarm player, which stops a sound still
+    // playing.
     ~Composition() override;
 
     // Settings that are not valid are named in a box once the window is up, one box for the
-    // radio's and one for the watch's.
+    // radio's, one for the watch's and one for the recording's.
     void showMainWindow() override;
     // What the command line asked for, done once the loop runs with the window shown: the
     // list loaded as "Laden ..." loads it (a failure shown in the usual box, naming the file),
@@ -60,6 +62,8 @@ public:
     RadioSetup& radioSetup() { return *radio_; }
     WatchOptions& watchOptions() { return *watch_; }
     SystemClock& clock() { return clock_; }
+    Recorder& recorder() { return *recorder_; }
+    RecordingSetup& recordingSetup() { return *recording_; }
 
 private:
     void ConnectLinkEvents();
@@ -79,6 +83,10 @@ private:
     ReportWriter reports_;
     DesktopNotifier notifier_;
     ReportCommand command_;
+    // Where the recorder's thread sends its boxes: lives longer than the recorder.
+    QObject recorderBoxes_;
+    std::unique_ptr<Recorder> recorder_;
+    std::unique_ptr<RecordingSetup> recording_;
     std::unique_ptr<WatchOptions> watch_;
     std::unique_ptr<TSkedulaForm> window_;
     std::unique_ptr<WatchEngine> engine_;

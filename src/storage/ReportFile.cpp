@@ -1,5 +1,7 @@
 #include "storage/ReportFile.h"
 
+#include "engine/Error.h"
+#include "storage/AtomicFile.h"
 #include "storage/FileError.h"
 #include "storage/RegularFile.h"
 #include "storage/ReportLine.h"
@@ -33,6 +35,41 @@ void TakeBack(int fd, off_t size) {
         return; // the write's own error is the one to tell
 }
 
+bool ReadAll(int fd, std::string& text) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+// A file from before reports named their recordings gets the header with the column
+// "Aufnahme", once and atomically; its lines stay as they are. When that cannot be done the
+// report is appended all the same, and the next one tries again.
+void UpgradeHeader(const std::string& path) {
+    try {
+        RegularFile file = OpenRegularFile(path, O_RDONLY);
+        // Only the header is read for every report; the whole file only once.
+        std::string text(kReportHeaderWithoutRecording.size(), '\0');
+        if (::pread(file.fd.get(), text.data(), text.size(), 0) !=
+                static_cast<ssize_t>(text.size()) ||
+            text != kReportHeaderWithoutRecording)
+            return;
+        text.clear();
+        if (!ReadAll(file.fd.get(), text))
+            return;
+        ReplaceFileContent(path, std::string(kReportHeader) +
+                                     text.substr(kReportHeaderWithoutRecording.size()));
+    } catch (const Error&) {
+    }
+}
+
 } // namespace
 
 std::string ReportFilePath() {
@@ -44,6 +81,8 @@ void AppendToReportFile(const std::string& path, std::string_view line) {
     MakeFolders(folder);
     struct stat before {};
     const bool existed = ::lstat(path.c_str(), &before) == 0;
+    if (existed)
+        UpgradeHeader(path);
     RegularFile file = OpenRegularFile(path, O_RDWR | O_APPEND | O_CREAT, 0644);
     UniqueFd& fd = file.fd;
     const struct stat& info = file.info;

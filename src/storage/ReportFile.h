@@ -13,7 +13,8 @@ std::string ReportFilePath();
 // Appends one whole line (with its line end) in a single write and flushes it to the disk
 // before returning, so that a power cut loses at most the line being written. Creates the
 // folders and the file as needed; a new or empty file gets the header first, in the same
-// write. A last line cut short earlier is ended first, so that it cannot swallow this one.
+// write. A last line cut short earlier is ended first, so that it cannot swallow this one. A
+// file with the header of old (without "Aufnahme") gets the new one first, atomically.
 // A write that fails part-way is taken back. Throws Error with the German message.
 void AppendToReportFile(const std::string& path, std::string_view line);
 

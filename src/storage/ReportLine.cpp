@@ -42,6 +42,7 @@ std::string FormatReportLine(const Measurement& measurement) {
         fields.push_back(Number(sample ? std::optional<int>(sample->sUnit) : std::nullopt));
     fields.push_back(Number(measurement.threshold));
     fields.push_back(CsvField(measurement.alarm));
+    fields.push_back(CsvField(measurement.recording.value_or("")));
 
     std::string line = fields.front();
     for (std::size_t i = 1; i < fields.size(); ++i)

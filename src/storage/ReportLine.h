@@ -10,7 +10,11 @@
 namespace skedula {
 
 // The first line of every report file, with its line end.
-inline constexpr std::string_view kReportHeader = "Zeit;Frequenz;Mode;S1;S2;S3;Schwelle;Alarm\r\n";
+inline constexpr std::string_view kReportHeader =
+    "Zeit;Frequenz;Mode;S1;S2;S3;Schwelle;Alarm;Aufnahme\r\n";
+// The header before reports named their recordings; a file that has it gets the new one.
+inline constexpr std::string_view kReportHeaderWithoutRecording =
+    "Zeit;Frequenz;Mode;S1;S2;S3;Schwelle;Alarm\r\n";
 
 // One field: the bytes as UTF-8 (Windows-1252 when they are not UTF-8, as the window shows
 // them), after an apostrophe when they begin with '=', '+', '-', '@', TAB or CR (which a
@@ -19,7 +23,8 @@ inline constexpr std::string_view kReportHeader = "Zeit;Frequenz;Mode;S1;S2;S3;S
 std::string CsvField(std::string_view bytes);
 
 // A reported measurement's line with its CR LF: its time, the radio's frequency and mode
-// texts, the three samples, the threshold and the alarm cell.
+// texts, the three samples, the threshold, the alarm cell and the recording's path (empty
+// without one).
 std::string FormatReportLine(const Measurement& measurement);
 
 } // namespace skedula

@@ -112,6 +112,11 @@ void TSkedulaForm::Funkgeraet1Click() {
         radioSetup_();
 }
 
+void TSkedulaForm::Aufnahme1Click() {
+    if (recordingSetup_)
+        recordingSetup_();
+}
+
 void TSkedulaForm::BefehlbeiMeldung1Click() {
     if (reportCommandSetup_)
         reportCommandSetup_();

@@ -49,6 +49,8 @@ public:
     void setAboutForm(QDialog* about) { aboutForm_ = about; }
     // What "Funkgerät ..." opens; the application's radio setup.
     void setRadioSetup(std::function<void()> open) { radioSetup_ = std::move(open); }
+    // What "Aufnahme ..." opens; the application's recording setup.
+    void setRecordingSetup(std::function<void()> open) { recordingSetup_ = std::move(open); }
     // What "Befehl bei Meldung ..." opens; the application's watch options.
     void setReportCommandSetup(std::function<void()> open) {
         reportCommandSetup_ = std::move(open);
@@ -86,6 +88,7 @@ public:
     std::unique_ptr<ListFileDialog> SaveDialog;
     QMenu* Optionen1 = nullptr;
     QAction* Funkgeraet1 = nullptr;
+    QAction* Aufnahme1 = nullptr;
     QAction* BefehlbeiMeldung1 = nullptr;
     QAction* N2 = nullptr;
     QAction* BeimAnmeldenstarten1 = nullptr;
@@ -110,6 +113,7 @@ public:
     void Beenden1Click();
     void Optionen1Click(); // the menu opens
     void Funkgeraet1Click();
+    void Aufnahme1Click();
     void BefehlbeiMeldung1Click();
     void BeimAnmeldenstarten1Click();
     void BerichteinDateischreiben1Click();
@@ -144,6 +148,7 @@ private:
     ReceiverPort* link_ = nullptr;
     QDialog* aboutForm_ = nullptr;
     std::function<void()> radioSetup_;
+    std::function<void()> recordingSetup_;
     std::function<void()> reportCommandSetup_;
     WatchOptionsPort* watchOptions_ = nullptr;
     bool memoHasLines_ = false;

@@ -93,6 +93,7 @@ void TSkedulaForm::CreateMenu() {
     Beenden1 = Liste1->addAction("Beenden");
     Optionen1 = menuBar()->addMenu("Optionen");
     Funkgeraet1 = Optionen1->addAction("Funkgerät ...");
+    Aufnahme1 = Optionen1->addAction("Aufnahme ...");
     BefehlbeiMeldung1 = Optionen1->addAction("Befehl bei Meldung ...");
     N2 = Optionen1->addSeparator();
     BeimAnmeldenstarten1 = Optionen1->addAction("Beim Anmelden starten");
@@ -123,6 +124,7 @@ void TSkedulaForm::ConnectHandlers() {
     // Not queued: the checks must be right before the menu shows them.
     connect(Optionen1, &QMenu::aboutToShow, this, &TSkedulaForm::Optionen1Click);
     connect(Funkgeraet1, &QAction::triggered, this, &TSkedulaForm::Funkgeraet1Click, queued);
+    connect(Aufnahme1, &QAction::triggered, this, &TSkedulaForm::Aufnahme1Click, queued);
     connect(BefehlbeiMeldung1, &QAction::triggered, this, &TSkedulaForm::BefehlbeiMeldung1Click,
             queued);
     connect(BeimAnmeldenstarten1, &QAction::triggered, this,

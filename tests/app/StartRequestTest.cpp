@@ -100,9 +100,9 @@ TEST(StartRequest, StartWithAListReportsIntoTheLogAndTheFileWithoutAClick) {
     EXPECT_EQ(form.StatusLabel->text(), "connected");
     EXPECT_EQ(form.Memo->toPlainText().split('\n')[2], "7100000 AM");
     const QString file = QString::fromStdString(test::ReadFile(ReportFilePath()));
-    EXPECT_TRUE(QRegularExpression(R"(^Zeit;Frequenz;Mode;S1;S2;S3;Schwelle;Alarm\r\n)"
+    EXPECT_TRUE(QRegularExpression(R"(^Zeit;Frequenz;Mode;S1;S2;S3;Schwelle;Alarm;Aufnahme\r\n)"
                                    R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d;)"
-                                   R"(7100000;AM;7;7;7;5;\r\n$)")
+                                   R"(7100000;AM;7;7;7;5;;\r\n$)")
                     .match(file)
                     .hasMatch())
         << file.toStdString();

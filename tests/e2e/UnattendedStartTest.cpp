@@ -80,9 +80,9 @@ TEST(UnattendedStart, StartWithAListWritesTheReportIntoTheFile) {
         << Read(reports).toStdString();
     EXPECT_TRUE(program.running());
     const QString file = Read(reports);
-    EXPECT_TRUE(QRegularExpression(R"(^Zeit;Frequenz;Mode;S1;S2;S3;Schwelle;Alarm\r\n)"
+    EXPECT_TRUE(QRegularExpression(R"(^Zeit;Frequenz;Mode;S1;S2;S3;Schwelle;Alarm;Aufnahme\r\n)"
                                    R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d;)"
-                                   R"(7100000;AM;7;7;7;5;\r\n)")
+                                   R"(7100000;AM;7;7;7;5;;\r\n)")
                     .match(file)
                     .hasMatch())
         << file.toStdString();

@@ -69,13 +69,14 @@ std::string LastLines(const QString& log) {
 
 } // namespace
 
-GqrxProcess::GqrxProcess(std::chrono::milliseconds limit) : port_(FreeLoopbackPort()) {
+GqrxProcess::GqrxProcess(std::chrono::milliseconds limit, int amToneHz)
+    : port_(FreeLoopbackPort()) {
     const Clock::time_point deadline = Clock::now() + limit;
     if (!folder_.isValid()) {
         failure_ = "no private folder for gqrx";
         return;
     }
-    if (WriteFiles() && StartPulseAudio(deadline)) {
+    if (WriteFiles(amToneHz) && StartPulseAudio(deadline)) {
         StartGqrx(deadline);
     }
 }
@@ -113,7 +114,7 @@ QProcessEnvironment GqrxProcess::Environment() const {
     return environment;
 }
 
-bool GqrxProcess::WriteFiles() {
+bool GqrxProcess::WriteFiles(int amToneHz) {
     // PulseAudio insists on a runtime folder that only its owner may enter.
     if (!QDir().mkpath(Path("runtime")) || !QDir().mkpath(Path("home/.config")) ||
         !QFile::setPermissions(Path("runtime"),
@@ -121,7 +122,9 @@ bool GqrxProcess::WriteFiles() {
         failure_ = "cannot make gqrx's folders";
         return false;
     }
-    // Complex float32 samples: the carrier at CarrierHz - CentreHz over Gaussian noise.
+    // Complex float32 samples: the carrier at CarrierHz - CentreHz over Gaussian noise, its
+    // amplitude swinging by half with the tone (a tone of whole cycles in the file's tenth
+    // of a second, such as 1000 Hz, loops without a seam).
     std::vector<float> iq;
     iq.reserve(2 * Samples);
     std::mt19937 random(1);
@@ -129,8 +132,11 @@ bool GqrxProcess::WriteFiles() {
     for (int i = 0; i < Samples; ++i) {
         const double phase =
             2 * std::numbers::pi * static_cast<double>(CarrierHz - CentreHz) * i / SampleRate;
-        iq.push_back(static_cast<float>(CarrierAmplitude * std::cos(phase) + noise(random)));
-        iq.push_back(static_cast<float>(CarrierAmplitude * std::sin(phase) + noise(random)));
+        const double swing =
+            amToneHz > 0 ? 0.5 * std::cos(2 * std::numbers::pi * amToneHz * i / SampleRate) : 0;
+        const double amplitude = CarrierAmplitude * (1 + swing);
+        iq.push_back(static_cast<float>(amplitude * std::cos(phase) + noise(random)));
+        iq.push_back(static_cast<float>(amplitude * std::sin(phase) + noise(random)));
     }
     QFile samples(Path("carrier.cf32"));
     const auto bytes = static_cast<qint64>(iq.size() * sizeof(float));

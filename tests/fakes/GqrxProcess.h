@@ -1,8 +1,10 @@
 // A real gqrx for the tests and benchmarks that need one: a PulseAudio server with a null
 // sink, and a headless gqrx whose input is a short IQ file written here (a carrier a known
-// offset above the centre frequency, over weak noise) with its remote control on a free
-// loopback port. Everything lives in a private folder; every process started here ends with
-// the object, and with the test program should that die first.
+// offset above the centre frequency, over weak noise, AM-modulated with a tone if asked for)
+// with its remote control on a free loopback port. gqrx plays into the null sink, so the
+// sink's monitor, "null.monitor", carries what gqrx demodulates. Everything lives in a private
+// folder; every process started here ends with the object, and with the test program should that
+// die first.
 #pragma once
 
 #include <QProcess>
@@ -27,7 +29,8 @@ public:
 
     // Starts both programs and waits, at most the limit, until gqrx's remote control
     // accepts connections.
-    explicit GqrxProcess(std::chrono::milliseconds limit = std::chrono::seconds(30));
+    explicit GqrxProcess(std::chrono::milliseconds limit = std::chrono::seconds(30),
+                         int amToneHz = 0);
     ~GqrxProcess();
     GqrxProcess(const GqrxProcess&) = delete;
     GqrxProcess& operator=(const GqrxProcess&) = delete;
@@ -37,6 +40,8 @@ public:
     const std::string& Failure() const { return failure_; }
 
     std::string Host() const { return "127.0.0.1"; }
+    // The PulseAudio's XDG_RUNTIME_DIR, for a client of gqrx's sound server.
+    std::string PulseRuntimeFolder() const { return Path("runtime").toStdString(); }
     std::uint16_t Port() const { return port_; }
     // From gqrx's start until its remote control accepted a connection.
     std::chrono::milliseconds ListenTime() const { return listenTime_; }
@@ -48,7 +53,7 @@ public:
 private:
     bool StartPulseAudio(std::chrono::steady_clock::time_point deadline);
     bool StartGqrx(std::chrono::steady_clock::time_point deadline);
-    bool WriteFiles();
+    bool WriteFiles(int amToneHz);
     // The reason, with the last lines the program wrote to its log, if any.
     void Fail(const std::string& why, const QString& log);
     QProcessEnvironment Environment() const;

@@ -13,6 +13,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace skedula {
 namespace {
@@ -62,14 +63,19 @@ TEST(ReportLine, TimeWithTheOffsetOfTheMomentAndFieldsQuotedAsTheWindowShowsThem
     m.samples = {Sample{7, {}}, Sample{6, {}}, Sample{9, {}}};
     m.alarm = "/tmp/Hörer 1.wav";
     EXPECT_EQ(FormatReportLine(m),
-              "1970-01-01T00:00:00+00:00;7100000;AM;7;6;9;5;/tmp/Hörer 1.wav\r\n");
+              "1970-01-01T00:00:00+00:00;7100000;AM;7;6;9;5;/tmp/Hörer 1.wav;\r\n");
+    m.recording = "/home/hörer/Aufnahmen;alt/2026-12-07T143010_7100000_AM.flac";
+    EXPECT_EQ(FormatReportLine(m),
+              "1970-01-01T00:00:00+00:00;7100000;AM;7;6;9;5;/tmp/Hörer 1.wav;"
+              "\"/home/hörer/Aufnahmen;alt/2026-12-07T143010_7100000_AM.flac\"\r\n");
+    m.recording.reset();
     m.radioFrequency = "a;b";
     m.radioMode = "sagt \"hi\"";
     m.samples = {Sample{0, {}}, Sample{0, {}}, Sample{0, {}}};
     m.threshold = 0;
     m.alarm = "zwei\r\nZeilen";
     EXPECT_EQ(FormatReportLine(m), "1970-01-01T00:00:00+00:00;\"a;b\";\"sagt \"\"hi\"\"\";0;0;0;0;"
-                                   "\"zwei\r\nZeilen\"\r\n");
+                                   "\"zwei\r\nZeilen\";\r\n");
     EXPECT_EQ(CsvField("H\xF6rer\x80;.wav"), "\"H\xC3\xB6rer\xE2\x82\xAC;.wav\""); // Windows-1252
 }
 
@@ -92,8 +98,9 @@ TEST(ReportLine, AFieldASpreadsheetWouldTakeForAFormulaGetsAnApostrophe) {
     Measurement m = fakes::ReportedMeasurement("1970-01-01T00:00:00+00:00");
     m.radioMode = "-USB";
     m.alarm = "=cmd|' /C calc'!A0";
+    m.recording = "@home.flac";
     EXPECT_EQ(FormatReportLine(m), "1970-01-01T00:00:00+00:00;7100000;'-USB;7;7;7;5;"
-                                   "'=cmd|' /C calc'!A0\r\n");
+                                   "'=cmd|' /C calc'!A0;'@home.flac\r\n");
 }
 
 TEST(ReportFile, TheHeaderComesOnceAndEachReportIsALineOfItsOwn) {
@@ -106,6 +113,37 @@ TEST(ReportFile, TheHeaderComesOnceAndEachReportIsALineOfItsOwn) {
     WriteFile(path, kHeader + "cut sh");
     AppendToReportFile(path, "three\r\n");
     EXPECT_EQ(ReadFile(path), kHeader + "cut sh\r\nthree\r\n");
+}
+
+// A file written before reports named their recordings gets the new header once, in a new
+// file put in place of the old one; its lines stay as they were. Another first line is the
+// listener's own and stays.
+TEST(ReportFile, AnOldHeaderGainsTheRecordingColumnOnceWithEveryLineKept) {
+    test::TempFolder home;
+    const std::string path = home / "berichte.csv";
+    const std::string old = std::string(kReportHeaderWithoutRecording) +
+                            "2026-12-06T03:30:10+01:00;7100000;AM;7;7;7;5;\r\n"
+                            "2026-12-06T03:31:10+01:00;\"a;b\";AM;9;9;9;5;alarm.wav\r\n";
+    WriteFile(path, old);
+    std::filesystem::permissions(path, std::filesystem::perms(0600));
+    struct stat before {};
+    ::stat(path.c_str(), &before);
+    AppendToReportFile(path, "new\r\n");
+    struct stat upgraded {};
+    ::stat(path.c_str(), &upgraded);
+    EXPECT_EQ(ReadFile(path),
+              kHeader + old.substr(kReportHeaderWithoutRecording.size()) + "new\r\n");
+    EXPECT_NE(upgraded.st_ino, before.st_ino) << "replaced whole, not rewritten in place";
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0600));
+    AppendToReportFile(path, "newer\r\n");
+    struct stat after {};
+    ::stat(path.c_str(), &after);
+    EXPECT_EQ(after.st_ino, upgraded.st_ino) << "once";
+
+    const std::string own = "Zeit;Frequenz;Mode;S1;S2;S3;Schwelle;Alarm;Bemerkung\r\nx\r\n";
+    WriteFile(path, own);
+    AppendToReportFile(path, "new\r\n");
+    EXPECT_EQ(ReadFile(path), own + "new\r\n");
 }
 
 // A line that fills the disk part-way is taken back whole; with room again the next one goes in.
@@ -159,7 +197,7 @@ TEST(ReportWriter, AFullDiskGivesOneBoxAndTheWatchGoesOn) {
         GTEST_SKIP() << child.report;
     ASSERT_FALSE(child.crashed) << child.report;
     EXPECT_EQ(child.report, "/Skedula/berichte.csv: Zu wenig Speicherplatz | PPP 18 | " + kHeader +
-                                "2026-12-07T14:30:31+01:00;3;AM;7;7;7;5;alarm.wav\r\n");
+                                "2026-12-07T14:30:31+01:00;3;AM;7;7;7;5;alarm.wav;\r\n");
 }
 
 // One box per failure however many reports it costs, a new one only after a report was

@@ -190,11 +190,11 @@ TEST(MainWindowLayout, TheMenuBarHasItsItemsAndNewEntryIsNeverEnabled) {
     };
     EXPECT_EQ(items(form.Liste1),
               QStringList({"Laden ...", "Speichern ...", "Neuer Eintrag ...", "-", "Beenden"}));
-    EXPECT_EQ(
-        items(form.Optionen1),
-        QStringList({"Funkgerät ...", "Befehl bei Meldung ...", "-", "[ ] Beim Anmelden starten",
-                     "[x] Berichte in Datei schreiben", "[x] Meldung auf dem Bildschirm",
-                     "[ ] Verbindung selbst wiederherstellen", "[ ] Zeiten in UTC"}));
+    EXPECT_EQ(items(form.Optionen1),
+              QStringList({"Funkgerät ...", "Aufnahme ...", "Befehl bei Meldung ...", "-",
+                           "[ ] Beim Anmelden starten", "[x] Berichte in Datei schreiben",
+                           "[x] Meldung auf dem Bildschirm",
+                           "[ ] Verbindung selbst wiederherstellen", "[ ] Zeiten in UTC"}));
     EXPECT_EQ(items(form.Hilfe1), QStringList({"Info"}));
 
     // Neither creation, Start, Stop nor a loaded list enables it.
