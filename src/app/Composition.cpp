@@ -2,9 +2,11 @@
 
 #include "app/ReportError.h"
 #include "link/RadioContract.h"
+#include "storage/HistoryStore.h"
 #include "storage/ListFile.h"
 #include "storage/ReportFile.h"
 
+#include <QMetaObject>
 #include <QTimer>
 
 namespace skedula {
@@ -21,10 +23,31 @@ Composition::Composition(LinkSettings settings)
                [this](const std::string& message) {
                    QTimer::singleShot(0, window_.get(), [message] { ReportError(message); });
                }),
+      history_(
+          HistoryPath(),
+          // From the writer's thread to the GUI thread, where the box waits for the loop.
+          [this](const std::string& message) {
+              QMetaObject::invokeMethod(
+                  &historyEvents_, [message] { ReportError(message); }, Qt::QueuedConnection);
+          },
+          [this](const Measurement& stored) {
+              QMetaObject::invokeMethod(
+                  &historyEvents_,
+                  [this, stored] {
+                      if (historyWindow_)
+                          historyWindow_->MeasurementStored(stored);
+                  },
+                  Qt::QueuedConnection);
+          }),
       watch_(std::make_unique<WatchOptions>(reports_)), window_(std::make_unique<TSkedulaForm>()) {
     engine_ = std::make_unique<WatchEngine>(
         WatchEngine::Ports{clock_, timer_, receiver_, player_, *window_, *window_});
     engine_->Listen(reports_);
+    engine_->Listen(history_);
+    watch_->AttachHistory(history_);
+    // A database another program wrote gets its indexes now, away from the start and the watch.
+    if (history_.enabled())
+        history_.BuildIndexes();
     ConnectLinkEvents();
     window_->attach(*engine_, receiver_);
     timer_.onTick = [this] { engine_->TimerTimer(); };
@@ -39,6 +62,7 @@ Composition::Composition(LinkSettings settings)
     radio_->WatchRunning = [this] { return timer_.interval() != 0; };
     radio_->UpdateToolTip();
     window_->setRadioSetup([this] { radio_->OpenDialog(window_.get()); });
+    window_->setHistoryWindow([this] { ShowHistory(); });
     watch_->SaveListAs = [window] { return window->SaveListAs(); };
     window_->setWatchOptions(watch_.get());
 }
@@ -46,6 +70,7 @@ Composition::Composition(LinkSettings settings)
 Composition::~Composition() {
     timer_.setInterval(0);
     timer_.onTick = nullptr;
+    history_.Finish();
     about_.reset();
     radio_->ShowToolTip = nullptr;
     watch_->SaveListAs = nullptr;
@@ -73,6 +98,13 @@ void Composition::followStartRequest(const StartRequest& request) {
         });
     if (request.start)
         QTimer::singleShot(0, window_.get(), [this] { window_->StartBtn->click(); });
+}
+
+void Composition::ShowHistory() {
+    // A child of the main window: it goes with it, and does not keep the program running.
+    if (!historyWindow_)
+        historyWindow_ = new HistoryWindow(history_.path(), &history_, window_.get());
+    historyWindow_->Open();
 }
 
 void Composition::ConnectLinkEvents() {

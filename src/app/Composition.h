@@ -1,6 +1,6 @@
 // The one place that builds Skedula's objects and connects them: the engine, the step timer,
 // the receiver link with its three items over the radio-control program the settings name,
-// the alarm player, the report file, the watch options and the two windows.
+// the alarm player, the report file, the history, the watch options and the windows.
 #pragma once
 
 #include "app/CommandLine.h"
@@ -15,10 +15,14 @@
 #include "link/AdvisedItem.h"
 #include "link/ReceiverLink.h"
 #include "sound/AlarmPlayer.h"
+#include "storage/HistoryWriter.h"
 #include "storage/ReportWriter.h"
 #include "ui/About.h"
+#include "ui/HistoryWindow.h"
 #include "ui/Skedula.h"
 
+#include <QObject>
+#include <QPointer>
 #include <memory>
 
 namespace skedula {
@@ -30,10 +34,10 @@ using LinkSettings = RadioSetup::Options;
 class Composition : public AppWindows {
 public:
     explicit Composition(LinkSettings settings = {});
-    // Ends in the order the program ends: no more ticks; the about dialog goes, then the main
-    // window, whose FormDestroy closes an open link while the window still shows it; then the
-    // link, the radio backend with the server it started, and the alarm player, which stops a
-    // sound still playing.
+    // Ends in the order the program ends: no more ticks; the history writes what waits; the
+    // about dialog goes, then the main window (with the history window), whose FormDestroy closes
+    // an open link while the window still shows it; then the link, the radio backend with the
+    // server it started, and the alarm player, which stops a sound still playing.
     ~Composition() override;
 
     // Settings that are not valid are named in a box once the window is up, one box for the
@@ -50,12 +54,16 @@ public:
     WatchEngine& engine() { return *engine_; }
     QtStepTimer& stepTimer() { return timer_; }
     ReportWriter& reportWriter() { return reports_; }
+    HistoryWriter& historyWriter() { return history_; }
+    // The window "Verlauf" once it was opened; nothing before.
+    HistoryWindow* historyWindow() { return historyWindow_; }
     RadioSetup& radioSetup() { return *radio_; }
     WatchOptions& watchOptions() { return *watch_; }
 
 private:
     void ConnectLinkEvents();
     void DisconnectLinkEvents();
+    void ShowHistory();
 
     SystemClock clock_;
     QtStepTimer timer_;
@@ -68,10 +76,15 @@ private:
     std::unique_ptr<RadioSetup> radio_;
     LinkReceiverPort receiver_;
     ReportWriter reports_;
+    // Receives what the history writer's thread hands to the GUI thread; whatever it has not yet
+    // delivered goes with it.
+    QObject historyEvents_;
+    HistoryWriter history_;
     std::unique_ptr<WatchOptions> watch_;
     std::unique_ptr<TSkedulaForm> window_;
     std::unique_ptr<WatchEngine> engine_;
     std::unique_ptr<TAboutForm> about_;
+    QPointer<HistoryWindow> historyWindow_; // a child of the main window
 };
 
 } // namespace skedula

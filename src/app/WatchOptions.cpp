@@ -2,6 +2,7 @@
 
 #include "engine/Error.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <initializer_list>
 
@@ -37,6 +38,7 @@ WatchOptions::WatchOptions(ReportWriter& reports, SettingsFile file)
     }
     lastList_ = storedLastList_ = settings.lastList;
     storedReportFile_ = settings.reportFile;
+    history_ = storedHistory_ = settings.history;
     problems_ = std::move(settings.problems);
     reports_.setEnabled(settings.reportFile);
 }
@@ -47,8 +49,30 @@ std::optional<std::string> WatchOptions::ProblemReport() const {
     std::string text = "Die Einstellungen der Überwachung in " + file_.Path() + " sind ungültig:\n";
     for (const std::string& problem : problems_)
         text += "\n" + problem;
-    return text + "\n\nBerichte werden in die Datei geschrieben, bis das unter Optionen > "
-                  "Berichte in Datei schreiben abgeschaltet ist.";
+    // What a value that is not valid leaves on, for each key that has one.
+    const auto named = [&](const std::string& key) {
+        return std::any_of(problems_.begin(), problems_.end(),
+                           [&](const std::string& p) { return p.starts_with(key + "="); });
+    };
+    if (named("ReportFile"))
+        text += "\n\nBerichte werden in die Datei geschrieben, bis das unter Optionen > "
+                "Berichte in Datei schreiben abgeschaltet ist.";
+    if (named("History"))
+        text += "\n\nAlle Messungen werden im Verlauf gespeichert, bis das unter Optionen > "
+                "Verlauf speichern abgeschaltet ist.";
+    return text;
+}
+
+void WatchOptions::AttachHistory(HistoryWriter& history) {
+    historyWriter_ = &history;
+    historyWriter_->setEnabled(history_);
+}
+
+void WatchOptions::SetHistory(bool on) {
+    history_ = on;
+    if (historyWriter_ != nullptr)
+        historyWriter_->setEnabled(on);
+    Store();
 }
 
 void WatchOptions::ListFileUsed(const std::string& path) {
@@ -103,16 +127,20 @@ void WatchOptions::SetReportFile(bool on) {
 void WatchOptions::Store() {
     const bool listChanged = lastList_ != storedLastList_;
     const bool reportChanged = ReportFile() != storedReportFile_;
-    if (!listChanged && !reportChanged)
+    const bool historyChanged = History() != storedHistory_;
+    if (!listChanged && !reportChanged && !historyChanged)
         return;
     file_.Update([&](IniDocument& document) {
         if (listChanged)
             WriteLastList(document, lastList_.value_or(""));
         if (reportChanged)
             WriteReportFile(document, ReportFile());
+        if (historyChanged)
+            WriteHistory(document, History());
     });
     storedLastList_ = lastList_;
     storedReportFile_ = ReportFile();
+    storedHistory_ = History();
 }
 
 void WatchOptions::WriteEntry() const {

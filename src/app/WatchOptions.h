@@ -1,10 +1,12 @@
 // The options of an unattended watch: the list last loaded or saved ([Watch] LastList), the
-// autostart entry that starts it at login, and reports in the file ([Watch] ReportFile). Owned by
-// the composition root; the main window's "Optionen" items and list file handlers forward here.
+// autostart entry that starts it at login, reports in the file ([Watch] ReportFile) and every
+// measurement in the history ([Watch] History). Owned by the composition root; the main window's
+// "Optionen" items and list file handlers forward here.
 #pragma once
 
 #include "app/WatchSettings.h"
 #include "storage/AutostartEntry.h"
+#include "storage/HistoryWriter.h"
 #include "storage/ReportWriter.h"
 #include "storage/SettingsFile.h"
 #include "ui/WatchOptionsPort.h"
@@ -29,6 +31,9 @@ public:
     // with it when there is none to start.
     std::function<std::optional<std::string>()> SaveListAs;
 
+    // Switches the history writer as [Watch] History says; from now on it follows the option.
+    void AttachHistory(HistoryWriter& history);
+
     // The box text for [Watch] values that are not valid; nothing when they are valid.
     std::optional<std::string> ProblemReport() const;
     const std::optional<std::string>& LastList() const { return lastList_; }
@@ -39,6 +44,8 @@ public:
     void SetStartAtLogin(bool on) override;
     bool ReportFile() const override { return reports_.enabled(); }
     void SetReportFile(bool on) override;
+    bool History() const override { return history_; }
+    void SetHistory(bool on) override;
 
 private:
     // Writes what differs from the file; throws Error naming it.
@@ -55,6 +62,9 @@ private:
     // The values as the settings file holds them, so that only a change is written.
     std::optional<std::string> storedLastList_;
     bool storedReportFile_ = true;
+    bool history_ = true;
+    HistoryWriter* historyWriter_ = nullptr;
+    bool storedHistory_ = true;
 };
 
 } // namespace skedula

@@ -25,11 +25,15 @@ WatchSettings ReadWatchSettings(const IniDocument& document) {
     WatchSettings settings;
     if (auto list = document.Value(WatchGroup, "LastList"); list && !list->empty())
         settings.lastList = std::move(*list);
-    if (auto report = document.Value(WatchGroup, "ReportFile"); report && !report->empty()) {
-        if (const std::optional<bool> on = Switch(*report))
-            settings.reportFile = *on;
+    for (const auto& [key, option] :
+         {std::pair{"ReportFile", &settings.reportFile}, {"History", &settings.history}}) {
+        const std::optional<std::string> value = document.Value(WatchGroup, key);
+        if (!value || value->empty())
+            continue;
+        if (const std::optional<bool> on = Switch(*value))
+            *option = *on;
         else
-            settings.problems.push_back("ReportFile=" + *report + ": weder true noch false");
+            settings.problems.push_back(key + ("=" + *value) + ": weder true noch false");
     }
     return settings;
 }
@@ -40,6 +44,10 @@ void WriteLastList(IniDocument& document, const std::string& path) {
 
 void WriteReportFile(IniDocument& document, bool on) {
     document.SetValue(WatchGroup, "ReportFile", on ? "true" : "false");
+}
+
+void WriteHistory(IniDocument& document, bool on) {
+    document.SetValue(WatchGroup, "History", on ? "true" : "false");
 }
 
 } // namespace skedula

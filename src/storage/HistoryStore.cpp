@@ -157,7 +157,20 @@ void HistoryStore::BuildIndexes() {
     transaction.Commit();
 }
 
-void HistoryStore::Append(const Measurement& m) {
+void HistoryStore::Append(const Measurement& measurement) {
+    Transaction transaction(db_);
+    Insert(measurement);
+    transaction.Commit();
+}
+
+void HistoryStore::AppendAll(const std::function<bool(Measurement&)>& next) {
+    Transaction transaction(db_);
+    for (Measurement m; next(m); m = Measurement())
+        Insert(m);
+    transaction.Commit();
+}
+
+void HistoryStore::Insert(const Measurement& m) {
     SqliteStatement& insert = *insert_;
     insert.Reset();
     int column = 1;
@@ -172,11 +185,8 @@ void HistoryStore::Append(const Measurement& m) {
         insert.Bind(column++, sample ? sample->levelDb : std::nullopt);
     insert.Bind(column++, std::optional<long long>(m.reported ? 1 : 0));
     insert.Bind(column++, m.reported ? m.recording : std::nullopt);
-
-    Transaction transaction(db_);
     insert.Step();
     insert.Reset();
-    transaction.Commit();
 }
 
 bool HistoryStore::StillTheFile() const {

@@ -8,6 +8,7 @@
 #include "storage/Sqlite.h"
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,11 +46,15 @@ public:
     // One transaction, synced before it returns. Texts go in as UTF-8 (cells in Windows-1252
     // as the window shows them); NULL where the measurement has nothing.
     void Append(const Measurement& measurement);
+    // Many measurements in one transaction: next fills in one and says whether it did, until it
+    // says not. For made-up histories (the documentation's picture, the benchmark's year).
+    void AppendAll(const std::function<bool(Measurement&)>& next);
     // False once the file at the path is not the one open (removed, or replaced): then the store
     // must be opened again, or it would write into a file nobody sees.
     bool StillTheFile() const;
 
 private:
+    void Insert(const Measurement& measurement);
     void MakeTable();
     void CheckColumns();
 

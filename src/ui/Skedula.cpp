@@ -131,11 +131,23 @@ void TSkedulaForm::BerichteinDateischreiben1Click() {
         watchOptions_->SetReportFile(BerichteinDateischreiben1->isChecked());
 }
 
+void TSkedulaForm::Verlaufspeichern1Click() {
+    const OptionChecksAfter checks(*this);
+    if (watchOptions_ != nullptr)
+        watchOptions_->SetHistory(Verlaufspeichern1->isChecked());
+}
+
+void TSkedulaForm::Verlaufanzeigen1Click() {
+    if (historyWindow_)
+        historyWindow_();
+}
+
 void TSkedulaForm::ShowOptionChecks() {
     if (watchOptions_ == nullptr)
         return;
     BeimAnmeldenstarten1->setChecked(watchOptions_->StartAtLogin());
     BerichteinDateischreiben1->setChecked(watchOptions_->ReportFile());
+    Verlaufspeichern1->setChecked(watchOptions_->History());
 }
 
 void TSkedulaForm::Info1Click() {

@@ -1,8 +1,8 @@
 // The main window: the watch list and queue grids, Start and Stop, the link's status field and
-// read-outs, the minute read-out, the log and the "Liste", "Optionen" and "Hilfe" menus. It is a
-// view: it forwards Start and Stop to the watch engine, shows what the engine and the receiver link
-// report, hands the list to the list file and the options to the watch options. The composition
-// root connects it.
+// read-outs, the minute read-out, the log and the "Liste", "Optionen", "Verlauf" and "Hilfe" menus.
+// It is a view: it forwards Start and Stop to the watch engine, shows what the engine and the
+// receiver link report, hands the list to the list file and the options to the watch options. The
+// composition root connects it.
 #pragma once
 
 #include "engine/Ports.h"
@@ -49,8 +49,10 @@ public:
     void setAboutForm(QDialog* about) { aboutForm_ = about; }
     // What "Funkgerät ..." opens; the application's radio setup.
     void setRadioSetup(std::function<void()> open) { radioSetup_ = std::move(open); }
-    // What "Beim Anmelden starten" and "Berichte in Datei schreiben" switch, and what is told
-    // of every list file loaded or saved; the application's watch options.
+    // What "Verlauf anzeigen ..." opens; the application's history window.
+    void setHistoryWindow(std::function<void()> open) { historyWindow_ = std::move(open); }
+    // What "Beim Anmelden starten", "Berichte in Datei schreiben" and "Verlauf speichern" switch,
+    // and what is told of every list file loaded or saved; the application's watch options.
     void setWatchOptions(WatchOptionsPort* options);
 
     // The save dialog, then the list saved to the chosen file: its path, or nothing when the
@@ -85,6 +87,9 @@ public:
     QAction* N2 = nullptr;
     QAction* BeimAnmeldenstarten1 = nullptr;
     QAction* BerichteinDateischreiben1 = nullptr;
+    QAction* Verlaufspeichern1 = nullptr;
+    QMenu* Verlauf1 = nullptr;
+    QAction* Verlaufanzeigen1 = nullptr;
     QMenu* Hilfe1 = nullptr;
     QAction* Info1 = nullptr;
 
@@ -104,6 +109,8 @@ public:
     void Funkgeraet1Click();
     void BeimAnmeldenstarten1Click();
     void BerichteinDateischreiben1Click();
+    void Verlaufspeichern1Click();
+    void Verlaufanzeigen1Click();
     void Info1Click();
 
     // The colour of the status field: the window's only record that the link is open.
@@ -122,7 +129,7 @@ private:
     void CreateMenu();
     void ConnectHandlers();
     void setStatus(const QString& text, const QColor& colour);
-    // The two options' checks as the watch options have them.
+    // The options' checks as the watch options have them.
     void ShowOptionChecks();
     class OptionChecksAfter;
 
@@ -130,6 +137,7 @@ private:
     ReceiverPort* link_ = nullptr;
     QDialog* aboutForm_ = nullptr;
     std::function<void()> radioSetup_;
+    std::function<void()> historyWindow_;
     WatchOptionsPort* watchOptions_ = nullptr;
     bool memoHasLines_ = false;
 };

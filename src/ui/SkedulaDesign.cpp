@@ -99,6 +99,11 @@ void TSkedulaForm::CreateMenu() {
     BerichteinDateischreiben1 = Optionen1->addAction("Berichte in Datei schreiben");
     BerichteinDateischreiben1->setCheckable(true);
     BerichteinDateischreiben1->setChecked(true);
+    Verlaufspeichern1 = Optionen1->addAction("Verlauf speichern");
+    Verlaufspeichern1->setCheckable(true);
+    Verlaufspeichern1->setChecked(true);
+    Verlauf1 = menuBar()->addMenu("Verlauf");
+    Verlaufanzeigen1 = Verlauf1->addAction("Verlauf anzeigen ...");
     Hilfe1 = menuBar()->addMenu("Hilfe");
     Info1 = Hilfe1->addAction("Info");
 }
@@ -119,6 +124,10 @@ void TSkedulaForm::ConnectHandlers() {
             &TSkedulaForm::BeimAnmeldenstarten1Click, queued);
     connect(BerichteinDateischreiben1, &QAction::triggered, this,
             &TSkedulaForm::BerichteinDateischreiben1Click, queued);
+    connect(Verlaufspeichern1, &QAction::triggered, this, &TSkedulaForm::Verlaufspeichern1Click,
+            queued);
+    connect(Verlaufanzeigen1, &QAction::triggered, this, &TSkedulaForm::Verlaufanzeigen1Click,
+            queued);
     connect(Info1, &QAction::triggered, this, &TSkedulaForm::Info1Click, queued);
 }
 

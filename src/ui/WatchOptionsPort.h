@@ -17,6 +17,8 @@ public:
     virtual void SetStartAtLogin(bool on) = 0;
     virtual bool ReportFile() const = 0;
     virtual void SetReportFile(bool on) = 0;
+    virtual bool History() const = 0;
+    virtual void SetHistory(bool on) = 0;
 };
 
 } // namespace skedula

@@ -1,0 +1,391 @@
+#include "ui/HistoryWindow.h"
+
+#include "engine/Error.h"
+#include "engine/Utf8.h"
+#include "storage/HistoryCsv.h"
+#include "ui/stz.h"
+
+#include <QCursor>
+#include <QDate>
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace skedula {
+
+namespace {
+
+enum Column { FrequencyColumn, ModeColumn, CountColumn, ReportColumn, LastReportColumn };
+
+const QString kPointingHint =
+    "Zeigen Sie auf eine Messung. Ein Klick in die Karte wählt den Tag, Umschalt+Klick mehrere "
+    "Tage; ein Doppelklick spielt die Aufnahme einer Meldung ab.";
+
+// "2026-12-07T14:30:10+01:00" as "07.12.2026 14:30".
+QString ShortTime(const std::optional<std::string>& time) {
+    if (!time || time->size() < 16)
+        return QString::fromStdString(time.value_or(""));
+    const std::string& t = *time;
+    return QString::fromStdString(t.substr(8, 2) + "." + t.substr(5, 2) + "." + t.substr(0, 4) +
+                                  " " + t.substr(11, 5));
+}
+
+HistoryKey KeyOf(const QTreeWidgetItem& item) {
+    return {item.data(FrequencyColumn, Qt::UserRole).toString().toStdString(),
+            item.data(ModeColumn, Qt::UserRole).toString().toStdString()};
+}
+
+void SetCounts(QTreeWidgetItem& item, long long measurements, long long reports,
+               const std::optional<std::string>& lastReport) {
+    item.setText(CountColumn, QString::number(measurements));
+    item.setText(ReportColumn, QString::number(reports));
+    item.setText(LastReportColumn, ShortTime(lastReport));
+    item.setData(CountColumn, Qt::UserRole, measurements);
+    item.setData(ReportColumn, Qt::UserRole, reports);
+    item.setData(LastReportColumn, Qt::UserRole,
+                 lastReport ? QString::fromStdString(*lastReport) : QString());
+}
+
+// A file name from an entry's cells: letters, digits, dot, minus; anything else an underscore.
+QString FileNameOf(const HistoryKey& key) {
+    QString name = QString::fromStdString("verlauf-" + key.frequency + "-" + key.mode);
+    for (QChar& c : name)
+        if (!(c.isLetterOrNumber() || c == '-' || c == '.') || c.unicode() > 127)
+            c = '_';
+    return name;
+}
+
+} // namespace
+
+HistoryWindow::HistoryWindow(std::string databasePath, HistoryIndexes* indexes, QWidget* parent)
+    : QWidget(parent, Qt::Window), PlayRecording(ShellOpen), path_(std::move(databasePath)),
+      indexes_(indexes) {
+    setWindowTitle("Verlauf");
+    CreateControls();
+    // Fits a 1024 x 768 screen with the window's frame and a panel.
+    resize(1000, 680);
+    indexWait_.setInterval(200);
+    connect(&indexWait_, &QTimer::timeout, this, &HistoryWindow::WaitForIndexes);
+}
+
+void HistoryWindow::CreateControls() {
+    EntryList = new QTreeWidget(this);
+    EntryList->setHeaderLabels({"Frequenz", "Mode", "Messungen", "Meldungen", "Letzte Meldung"});
+    EntryList->setRootIsDecorated(false);
+    EntryList->setSelectionMode(QAbstractItemView::SingleSelection);
+    EntryList->setUniformRowHeights(true);
+    for (int column : {CountColumn, ReportColumn})
+        EntryList->headerItem()->setTextAlignment(column, Qt::AlignRight);
+    EntryList->header()->setStretchLastSection(true);
+    EntryList->setMinimumWidth(330);
+
+    RangeBox = new QComboBox(this);
+    RangeBox->addItems({"90 Tage", "1 Jahr"});
+    CsvBtn = new QPushButton("CSV exportieren ...", this);
+    PngBtn = new QPushButton("Bild speichern ...", this);
+
+    NoticeLabel = new QLabel(this);
+    NoticeLabel->setWordWrap(true);
+    NoticeLabel->hide();
+    Picture = new QWidget(this);
+    Picture->setAutoFillBackground(true);
+    EntryLabel = new QLabel(Picture);
+    Map = new HeatMap(Picture);
+    Strip = new StripChart(Picture);
+    PointedLabel = new QLabel(kPointingHint, this);
+    PointedLabel->setWordWrap(true);
+    PointedLabel->setMinimumHeight(2 * PointedLabel->fontMetrics().height());
+
+    auto* range = new QHBoxLayout;
+    range->addWidget(new QLabel("Zeitraum:", this));
+    range->addWidget(RangeBox, 1);
+    auto* left = new QVBoxLayout;
+    left->addWidget(EntryList, 1);
+    left->addLayout(range);
+    left->addWidget(CsvBtn);
+    left->addWidget(PngBtn);
+    auto* picture = new QVBoxLayout(Picture);
+    picture->setContentsMargins(0, 0, 0, 0);
+    picture->addWidget(EntryLabel);
+    picture->addWidget(Map, 3);
+    picture->addWidget(Strip, 1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(NoticeLabel);
+    right->addWidget(Picture, 1);
+    right->addWidget(PointedLabel);
+    auto* whole = new QHBoxLayout(this);
+    whole->addLayout(left);
+    whole->addLayout(right, 1);
+
+    connect(EntryList, &QTreeWidget::itemSelectionChanged, this, &HistoryWindow::EntryListChange);
+    connect(RangeBox, &QComboBox::currentIndexChanged, this, &HistoryWindow::RangeBoxChange);
+    // Queued: an error of the export reaches the application's catch point from the loop.
+    connect(CsvBtn, &QPushButton::clicked, this, &HistoryWindow::CsvBtnClick, Qt::QueuedConnection);
+    connect(PngBtn, &QPushButton::clicked, this, &HistoryWindow::PngBtnClick, Qt::QueuedConnection);
+    connect(Map, &HeatMap::DaysChosen, this, &HistoryWindow::MapDaysChosen);
+    connect(Map, &HeatMap::Pointed, this, &HistoryWindow::MeasurementPointed);
+    connect(Strip, &StripChart::Pointed, this, &HistoryWindow::MeasurementPointed);
+    connect(Map, &HeatMap::Opened, this, &HistoryWindow::MeasurementOpened);
+    connect(Map, &HeatMap::Drawn, Strip, &StripChart::AlignRight);
+    connect(Strip, &StripChart::Opened, this, &HistoryWindow::MeasurementOpened);
+}
+
+void HistoryWindow::Open() {
+    show();
+    raise();
+    activateWindow();
+    Load();
+}
+
+int HistoryWindow::Days() const {
+    return RangeBox->currentIndex() == 1 ? kWideDays : kDays;
+}
+
+void HistoryWindow::Notice(const QString& text) {
+    NoticeLabel->setText(text);
+    NoticeLabel->setVisible(!text.isEmpty());
+}
+
+void HistoryWindow::Load() {
+    indexWait_.stop();
+    reader_.reset();
+    {
+        const QSignalBlocker quiet(EntryList);
+        EntryList->clear();
+    }
+    rows_.clear();
+    placed_.clear();
+    lastDay_ = static_cast<int>(QDate::currentDate().toJulianDay());
+    firstDay_ = lastDay_ - Days() + 1;
+    Map->Show({}, firstDay_, lastDay_, std::nullopt);
+    Strip->Show(rows_, placed_, lastDay_, lastDay_);
+    EntryLabel->clear();
+    if (!HistoryReader::Exists(path_))
+        return Notice("Noch keine Messungen gespeichert (" + QString::fromStdString(path_) + ").");
+    try {
+        reader_.emplace(path_);
+        if (!reader_->HasIndexes()) {
+            // Written by another program: Skedula's indexes are built away from the window.
+            if (indexes_ != nullptr)
+                indexes_->BuildIndexes();
+            Notice("Die Indizes des Verlaufs werden erstellt; bei vielen Messungen dauert das "
+                   "eine Weile ...");
+            indexWait_.start();
+            return;
+        }
+    } catch (const Error& e) {
+        reader_.reset();
+        return Notice(QString::fromStdString(e.what()));
+    }
+    Notice({});
+    FillEntries();
+}
+
+void HistoryWindow::WaitForIndexes() {
+    const IndexStatus status = indexes_ != nullptr ? indexes_->indexStatus()
+                                                   : IndexStatus{IndexStatus::State::Failed, path_};
+    bool ready = false;
+    try {
+        ready = reader_ && reader_->HasIndexes();
+    } catch (const Error&) {
+        ready = false;
+    }
+    if (ready) {
+        indexWait_.stop();
+        Notice({});
+        FillEntries();
+    } else if (status.state == IndexStatus::State::Failed) {
+        indexWait_.stop();
+        Notice(QString::fromStdString(status.failure) +
+               "\nOhne die Indizes wird der Verlauf langsamer gelesen.");
+        FillEntries();
+    }
+}
+
+void HistoryWindow::FillEntries() {
+    if (!reader_)
+        return;
+    std::vector<HistoryEntry> entries;
+    std::optional<HistoryKey> target = chosen_;
+    try {
+        entries = reader_->Entries();
+        if (!target || std::none_of(entries.begin(), entries.end(),
+                                    [&](const HistoryEntry& e) { return e.key == *target; }))
+            target = reader_->LatestEntry();
+    } catch (const Error& e) {
+        return Notice(QString::fromStdString(e.what()));
+    }
+    if (entries.empty())
+        return Notice("Noch keine Messungen gespeichert.");
+    QTreeWidgetItem* targetItem = nullptr;
+    {
+        const QSignalBlocker quiet(EntryList);
+        EntryList->clear();
+        for (const HistoryEntry& entry : entries) {
+            auto* item = new QTreeWidgetItem(EntryList);
+            item->setText(FrequencyColumn, QString::fromStdString(entry.key.frequency));
+            item->setText(ModeColumn, QString::fromStdString(entry.key.mode));
+            item->setData(FrequencyColumn, Qt::UserRole,
+                          QString::fromStdString(entry.key.frequency));
+            item->setData(ModeColumn, Qt::UserRole, QString::fromStdString(entry.key.mode));
+            item->setTextAlignment(CountColumn, Qt::AlignRight);
+            item->setTextAlignment(ReportColumn, Qt::AlignRight);
+            SetCounts(*item, entry.measurements, entry.reports, entry.lastReport);
+            if (target && entry.key == *target)
+                targetItem = item;
+        }
+        // As wide as its columns, so that the last report is never cut off.
+        int width = 2 * EntryList->frameWidth() + 4;
+        for (int column = 0; column <= LastReportColumn; ++column) {
+            EntryList->resizeColumnToContents(column);
+            width += EntryList->columnWidth(column);
+        }
+        EntryList->setMinimumWidth(std::max(width, 330));
+    }
+    EntryList->setCurrentItem(targetItem != nullptr ? targetItem : EntryList->topLevelItem(0));
+}
+
+void HistoryWindow::EntryListChange() {
+    if (QTreeWidgetItem* item = EntryList->currentItem())
+        LoadEntry(KeyOf(*item));
+}
+
+void HistoryWindow::RangeBoxChange() {
+    lastDay_ = static_cast<int>(QDate::currentDate().toJulianDay());
+    firstDay_ = lastDay_ - Days() + 1;
+    if (chosen_ && reader_)
+        LoadEntry(*chosen_);
+}
+
+void HistoryWindow::LoadEntry(const HistoryKey& key) {
+    chosen_ = key;
+    try {
+        rows_ = reader_->Measurements(
+            key, QDate::fromJulianDay(firstDay_).toString(Qt::ISODate).toStdString());
+    } catch (const Error& e) {
+        rows_.clear();
+        Notice(QString::fromStdString(e.what()));
+    }
+    placed_.clear();
+    placed_.reserve(rows_.size());
+    int latestDay = -1;
+    for (const Measurement& m : rows_) {
+        placed_.push_back(Place(m));
+        if (placed_.back() && placed_.back()->day <= lastDay_)
+            latestDay = std::max(latestDay, placed_.back()->day);
+    }
+    const std::optional<int> threshold = rows_.empty() ? std::nullopt : rows_.back().threshold;
+    EntryLabel->setText(QString::fromStdString(key.frequency + " " + key.mode) +
+                        (threshold ? QString(", Schwelle S%1").arg(*threshold) : QString()) +
+                        QString(", %1 Tage bis %2; die Farbe ist der schwächste der drei Werte")
+                            .arg(Days())
+                            .arg(QDate::fromJulianDay(lastDay_).toString("dd.MM.yyyy")));
+    Map->Show(placed_, firstDay_, lastDay_, threshold);
+    const int day = latestDay >= firstDay_ ? latestDay : lastDay_;
+    ShowDays(day, day);
+}
+
+void HistoryWindow::MapDaysChosen(int firstDay, int lastDay) {
+    ShowDays(firstDay, lastDay);
+}
+
+void HistoryWindow::ShowDays(int firstDay, int lastDay) {
+    chosenFirst_ = firstDay;
+    chosenLast_ = lastDay;
+    Map->MarkDays(firstDay, lastDay);
+    Strip->Show(rows_, placed_, firstDay, lastDay);
+}
+
+void HistoryWindow::MeasurementStored(const Measurement& stored) {
+    if (!isVisible())
+        return; // read afresh when it is opened
+    if (!reader_ || indexWait_.isActive())
+        return Load();
+    // As the database holds it: the cells as UTF-8.
+    Measurement m = stored;
+    m.frequency = Utf8OrWindows1252(m.frequency);
+    m.mode = Utf8OrWindows1252(m.mode);
+    if (!m.reported)
+        m.recording.reset();
+    const HistoryKey key{m.frequency, m.mode};
+    QTreeWidgetItem* item = nullptr;
+    for (int i = 0; i < EntryList->topLevelItemCount() && item == nullptr; ++i)
+        if (KeyOf(*EntryList->topLevelItem(i)) == key)
+            item = EntryList->topLevelItem(i);
+    if (item == nullptr)
+        return FillEntries(); // a new entry: the list is read afresh
+    const QString lastReport = item->data(LastReportColumn, Qt::UserRole).toString();
+    SetCounts(*item, item->data(CountColumn, Qt::UserRole).toLongLong() + 1,
+              item->data(ReportColumn, Qt::UserRole).toLongLong() + (m.reported ? 1 : 0),
+              m.reported             ? std::optional(m.time)
+              : lastReport.isEmpty() ? std::nullopt
+                                     : std::optional(lastReport.toStdString()));
+    if (!chosen_ || !(key == *chosen_))
+        return;
+    rows_.push_back(m);
+    placed_.push_back(Place(m));
+    const std::optional<int> threshold = m.threshold;
+    Map->Show(placed_, firstDay_, lastDay_, threshold);
+    ShowDays(chosenFirst_, chosenLast_);
+}
+
+void HistoryWindow::MeasurementPointed(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= rows_.size()) {
+        PointedLabel->setText(kPointingHint);
+        QToolTip::hideText();
+        return;
+    }
+    const QString text = Describe(rows_[static_cast<std::size_t>(index)]);
+    PointedLabel->setText(text);
+    QToolTip::showText(QCursor::pos(), text, this);
+}
+
+void HistoryWindow::MeasurementOpened(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= rows_.size())
+        return;
+    const Measurement& m = rows_[static_cast<std::size_t>(index)];
+    if (m.recording && PlayRecording)
+        PlayRecording(*m.recording);
+    else
+        PointedLabel->setText(Describe(m) + "\nZu dieser Messung gibt es keine Aufnahme.");
+}
+
+std::optional<std::string> HistoryWindow::AskFileName(const QString& title, const QString& name,
+                                                      const QString& filter,
+                                                      const QString& suffix) {
+    QFileDialog dialog(this, title);
+    // Qt's own dialog, as the list's: a dialog of the desktop would run outside our loop.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(suffix);
+    dialog.setNameFilters({filter, "Alle Dateien (*)"});
+    dialog.selectFile(name);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
+}
+
+void HistoryWindow::CsvBtnClick() {
+    if (!chosen_ || !reader_)
+        return;
+    const std::optional<std::string> file = AskFileName(
+        "Verlauf als CSV exportieren ...", FileNameOf(*chosen_) + ".csv", "CSV (*.csv)", "csv");
+    if (file)
+        ExportHistoryCsv(*reader_, *chosen_, *file);
+}
+
+void HistoryWindow::PngBtnClick() {
+    if (!chosen_)
+        return;
+    const std::optional<std::string> file = AskFileName(
+        "Bild speichern ...", FileNameOf(*chosen_) + ".png", "PNG-Bilder (*.png)", "png");
+    if (file && !Picture->grab().save(QFile::decodeName(QByteArray::fromStdString(*file)), "PNG"))
+        throw Error(*file + ": Das Bild konnte nicht gespeichert werden");
+}
+
+} // namespace skedula
