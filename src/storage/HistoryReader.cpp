@@ -60,12 +60,23 @@ template <typename Body> auto HistoryReader::Asking(Body body) {
 }
 
 HistoryReader::HistoryReader(std::string path) : path_(std::move(path)) {
-    Asking([this] { db_.emplace(path_, SqliteConnection::Access::ReadOnly); });
+    Asking([this] {
+        db_.emplace(path_, SqliteConnection::Access::ReadOnly);
+        // A writer that is making the database, or switching it to its log, holds it a moment.
+        db_->SetBusyTimeout(2000);
+    });
 }
 
 bool HistoryReader::Exists(const std::string& path) {
     std::error_code error;
     return std::filesystem::is_regular_file(path, error);
+}
+
+bool HistoryReader::HasTable() {
+    return Asking([this] {
+        return db_->Integer("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                            "name = 'measurements'") == 1;
+    });
 }
 
 bool HistoryReader::HasIndexes() {

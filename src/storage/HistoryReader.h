@@ -35,6 +35,8 @@ public:
 
     static bool Exists(const std::string& path);
 
+    // A database made a moment ago, or by another program, may not have it yet.
+    bool HasTable();
     bool HasIndexes();
     // Ordered by frequency (as a number where it is one), then mode.
     std::vector<HistoryEntry> Entries();

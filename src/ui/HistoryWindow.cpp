@@ -169,6 +169,10 @@ void HistoryWindow::Load() {
         return Notice("Noch keine Messungen gespeichert (" + QString::fromStdString(path_) + ").");
     try {
         reader_.emplace(path_);
+        if (!reader_->HasTable()) {
+            reader_.reset();
+            return Notice("Noch keine Messungen gespeichert.");
+        }
         if (!reader_->HasIndexes()) {
             // Written by another program: Skedula's indexes are built away from the window.
             if (indexes_ != nullptr)

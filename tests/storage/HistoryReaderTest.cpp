@@ -71,8 +71,11 @@ TEST(HistoryReader, AnEmptyTableHasNoLatestEntryAndAMissingDatabaseIsNamed) {
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()), path + ": Datei nicht gefunden");
     }
+    { SqliteConnection empty(path, SqliteConnection::Access::ReadWriteCreate); }
+    EXPECT_FALSE(HistoryReader(path).HasTable());
     { HistoryStore store(path, std::chrono::seconds(1)); }
     HistoryReader reader(path);
+    EXPECT_TRUE(reader.HasTable());
     EXPECT_FALSE(reader.LatestEntry().has_value());
     EXPECT_TRUE(reader.Entries().empty());
 }

@@ -20,6 +20,7 @@ namespace skedula::test {
 // Every row, in the order written: "'2026-12-07T14:30:10+01:00'|'7100000'|...|NULL".
 inline std::vector<std::string> Rows(const std::string& path) {
     SqliteConnection db(path, SqliteConnection::Access::ReadOnly);
+    db.SetBusyTimeout(2000);
     SqliteStatement rows = db.Prepare(
         "SELECT quote(time) || '|' || quote(frequency) || '|' || quote(mode) || '|' || "
         "quote(threshold) || '|' || quote(radio_frequency) || '|' || quote(radio_mode) || '|' || "
@@ -34,6 +35,7 @@ inline std::vector<std::string> Rows(const std::string& path) {
 
 inline long long Count(const std::string& path, const std::string& query) {
     SqliteConnection db(path, SqliteConnection::Access::ReadOnly);
+    db.SetBusyTimeout(2000);
     return db.Integer(query);
 }
 
