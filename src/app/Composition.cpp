@@ -30,12 +30,12 @@ Composition::Composition(LinkSettings settings)
               QMetaObject::invokeMethod(
                   &historyEvents_, [message] { ReportError(message); }, Qt::QueuedConnection);
           },
-          [this](const Measurement& stored) {
+          [this](const Measurement& stored, long long id) {
               QMetaObject::invokeMethod(
                   &historyEvents_,
-                  [this, stored] {
+                  [this, stored, id] {
                       if (historyWindow_)
-                          historyWindow_->MeasurementStored(stored);
+                          historyWindow_->MeasurementStored(stored, id);
                   },
                   Qt::QueuedConnection);
           }),

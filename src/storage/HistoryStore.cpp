@@ -28,16 +28,15 @@ const std::string_view kMeasurementsTable = R"(CREATE TABLE measurements (
 
 namespace {
 
-// The window's questions: an entry's measurements by day, and its reports. The day is a
-// whole number rather than the time text to keep the index small: a year of the most a list
-// can measure holds 2.6 million rows.
+// The window's questions: the entries, an entry's measurements from a day on, its latest
+// report, the counts. One index answers them all; the day is a whole number rather than the
+// time text, and the reports have no index of their own, to keep the file small: a year of the
+// most a list can measure holds 2.6 million rows.
 const std::string kDayIndex = "measurements_entry_day";
-const std::string kReportIndex = "measurements_entry_reports";
 
 std::string IndexSql() {
     return "CREATE INDEX IF NOT EXISTS " + kDayIndex + " ON measurements(frequency, mode, " +
-           std::string(kDayOfTime) + ");\nCREATE INDEX IF NOT EXISTS " + kReportIndex +
-           " ON measurements(frequency, mode, time) WHERE reported = 1;\n";
+           std::string(kDayOfTime) + ", reported);\n";
 }
 
 const std::array<const char*, 14> kColumns = {
@@ -99,8 +98,8 @@ std::string HistoryPath() {
 }
 
 bool HasHistoryIndexes(SqliteConnection& db) {
-    return db.Integer("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN ('" +
-                      kDayIndex + "', '" + kReportIndex + "')") == 2;
+    return db.Integer("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name = '" +
+                      kDayIndex + "'") == 1;
 }
 
 HistoryStore::HistoryStore(std::string path, std::chrono::milliseconds busyTimeout)
@@ -157,10 +156,12 @@ void HistoryStore::BuildIndexes() {
     transaction.Commit();
 }
 
-void HistoryStore::Append(const Measurement& measurement) {
+long long HistoryStore::Append(const Measurement& measurement) {
     Transaction transaction(db_);
     Insert(measurement);
+    const long long id = db_.LastInsertId();
     transaction.Commit();
+    return id;
 }
 
 void HistoryStore::AppendAll(const std::function<bool(Measurement&)>& next) {

@@ -25,11 +25,11 @@ inline constexpr int kHistorySchemaVersion = 1;
 // The table, as listeners read it with sqlite3 and as other programs may write it.
 extern const std::string_view kMeasurementsTable;
 
-// The local day a stored time falls on, as a whole number of days (julianday): the day index
+// The local day a stored time falls on, as a whole number of days (julianday): Skedula's index
 // keys on it, and the reader's day ranges must say it the same way to use the index.
 inline constexpr std::string_view kDayOfTime = "CAST(julianday(substr(time, 1, 10)) AS INTEGER)";
 
-// Whether the database holds both of Skedula's indexes.
+// Whether the database holds Skedula's index.
 bool HasHistoryIndexes(SqliteConnection& db);
 
 class HistoryStore {
@@ -43,9 +43,9 @@ public:
     bool HasIndexes();
     // Builds the indexes that are missing; takes a while on a large table.
     void BuildIndexes();
-    // One transaction, synced before it returns. Texts go in as UTF-8 (cells in Windows-1252
-    // as the window shows them); NULL where the measurement has nothing.
-    void Append(const Measurement& measurement);
+    // One transaction, synced before it returns; gives the row's id. Texts go in as UTF-8
+    // (cells in Windows-1252 as the window shows them); NULL where the measurement has nothing.
+    long long Append(const Measurement& measurement);
     // Many measurements in one transaction: next fills in one and says whether it did, until it
     // says not. For made-up histories (the documentation's picture, the benchmark's year).
     void AppendAll(const std::function<bool(Measurement&)>& next);

@@ -99,9 +99,9 @@ void HistoryWriter::Run() {
         // The measurement stays at the front until it is in: a failure keeps it for the next try.
         const Measurement measurement = queue_.front();
         lock.unlock();
-        const std::optional<std::string> failure = Write(measurement);
+        const std::variant<long long, std::string> written = Write(measurement);
         lock.lock();
-        if (failure) {
+        if (const std::string* failure = std::get_if<std::string>(&written)) {
             mayTry_ = false;
             const bool tell = !failing_;
             failing_ = true;
@@ -118,20 +118,19 @@ void HistoryWriter::Run() {
         lossTold_ = false;
         lock.unlock();
         if (onStored_)
-            onStored_(measurement);
+            onStored_(measurement, std::get<long long>(written));
         lock.lock();
     }
 }
 
-std::optional<std::string> HistoryWriter::Write(const Measurement& measurement) {
+std::variant<long long, std::string> HistoryWriter::Write(const Measurement& measurement) {
     try {
         // A file removed or replaced while open would take the measurements with it.
         if (store_ && !store_->StillTheFile())
             store_.reset();
         if (!store_)
             OpenStore();
-        store_->Append(measurement);
-        return std::nullopt;
+        return store_->Append(measurement);
     } catch (const Error& e) {
         // Opened afresh next time: the file may be mended or replaced by then.
         store_.reset();

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <variant>
 
 namespace skedula {
 
@@ -34,8 +35,8 @@ public:
     // "<path>: <German message>". Called on the writer's thread, or on the watch's for
     // measurements lost to a full queue: whoever shows it must pass it to the GUI thread.
     using ErrorSink = std::function<void(const std::string& message)>;
-    // A measurement is in the database. Called on the writer's thread.
-    using StoredSink = std::function<void(const Measurement&)>;
+    // A measurement is in the database, in the row with this id. Called on the writer's thread.
+    using StoredSink = std::function<void(const Measurement&, long long id)>;
 
     HistoryWriter(std::string path, ErrorSink onError, StoredSink onStored = {},
                   HistoryLimits limits = {});
@@ -66,8 +67,8 @@ public:
 
 private:
     void Run();
-    // Nothing when the measurement is in the database; the failure when it is not.
-    std::optional<std::string> Write(const Measurement& measurement);
+    // The row's id when the measurement is in the database; the failure when it is not.
+    std::variant<long long, std::string> Write(const Measurement& measurement);
     void OpenStore();
     void BuildOnRequest();
     void SetIndexStatus(IndexStatus::State state, std::string failure = {});

@@ -105,6 +105,10 @@ long long SqliteConnection::Integer(std::string_view sql) {
     return statement.Step() ? statement.Integer(0).value_or(0) : 0;
 }
 
+long long SqliteConnection::LastInsertId() const {
+    return sqlite3_last_insert_rowid(db_);
+}
+
 void SqliteConnection::SetBusyTimeout(int milliseconds) {
     sqlite3_busy_timeout(db_, milliseconds);
 }
@@ -164,6 +168,10 @@ bool SqliteStatement::IsNull(int column) const {
 }
 
 std::string SqliteStatement::Text(int column) const {
+    return std::string(TextView(column));
+}
+
+std::string_view SqliteStatement::TextView(int column) const {
     const auto* text = sqlite3_column_text(statement_, column);
     if (text == nullptr)
         return {};

@@ -33,6 +33,8 @@ public:
     // The first column of the first row of a query that gives one integer (a pragma, a count).
     long long Integer(std::string_view sql);
     void SetBusyTimeout(int milliseconds);
+    // The id of the row this connection inserted last.
+    long long LastInsertId() const;
 
     // Throws Error with the German message for SQLite's result code.
     [[noreturn]] void Fail(int code) const;
@@ -66,6 +68,8 @@ public:
     // Columns count from 0.
     bool IsNull(int column) const;
     std::string Text(int column) const; // empty for NULL
+    // The text without a copy, valid until the next Step.
+    std::string_view TextView(int column) const;
     std::optional<std::string> OptionalText(int column) const;
     std::optional<long long> Integer(int column) const;
     std::optional<double> Real(int column) const;

@@ -24,7 +24,7 @@ constexpr int kMinutesOfDay = 1440;
 
 // The one of two measurements in a bin that the bin shows: the stronger, so that a station
 // heard in one of several measurements of a few minutes shows; no reading is the weakest.
-bool Stronger(const PlacedMeasurement& a, const PlacedMeasurement& b) {
+bool Stronger(const HistoryPoint& a, const HistoryPoint& b) {
     if (!b.lowestDb)
         return a.lowestDb.has_value();
     return a.lowestDb && *a.lowestDb > *b.lowestDb;
@@ -37,9 +37,9 @@ HeatMap::HeatMap(QWidget* parent) : QWidget(parent) {
     setMinimumSize(kLeft + kRight + 180, kTop + kBottom + 240);
 }
 
-void HeatMap::Show(std::vector<std::optional<PlacedMeasurement>> placed, int firstDay, int lastDay,
+void HeatMap::Show(const std::vector<HistoryPoint>* points, int firstDay, int lastDay,
                    std::optional<int> threshold) {
-    placed_ = std::move(placed);
+    points_ = points;
     firstDay_ = firstDay;
     days_ = std::max(1, lastDay - firstDay + 1);
     threshold_ = threshold;
@@ -68,16 +68,15 @@ void HeatMap::Render() {
     cells_.fill(Blank);
     shown_.assign(static_cast<std::size_t>(days_ * rows_), -1);
     std::vector<bool> reported(shown_.size(), false);
-    for (std::size_t i = 0; i < placed_.size(); ++i) {
-        if (!placed_[i])
-            continue;
-        const PlacedMeasurement& p = *placed_[i];
+    const std::size_t count = points_ != nullptr ? points_->size() : 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const HistoryPoint& p = (*points_)[i];
         const int day = p.day - firstDay_;
         if (day < 0 || day >= days_)
             continue;
         const auto bin = static_cast<std::size_t>(day * rows_ + p.minuteOfDay / minutesPerRow_);
         int& shown = shown_[bin];
-        if (shown < 0 || Stronger(p, *placed_[static_cast<std::size_t>(shown)]))
+        if (shown < 0 || Stronger(p, (*points_)[static_cast<std::size_t>(shown)]))
             shown = static_cast<int>(i);
         reported[bin] = reported[bin] || p.reported;
     }
@@ -87,7 +86,7 @@ void HeatMap::Render() {
     for (std::size_t bin = 0; bin < shown_.size(); ++bin) {
         if (shown_[bin] < 0)
             continue;
-        const PlacedMeasurement& p = *placed_[static_cast<std::size_t>(shown_[bin])];
+        const HistoryPoint& p = (*points_)[static_cast<std::size_t>(shown_[bin])];
         const QRgb colour = (p.lowestDb ? LevelColour(*p.lowestDb) : NoReading).rgb();
         const int day = static_cast<int>(bin) / rows_, row = static_cast<int>(bin) % rows_;
         for (int x = 0; x < columnWidth_; ++x)

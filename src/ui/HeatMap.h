@@ -25,8 +25,9 @@ public:
 
     explicit HeatMap(QWidget* parent = nullptr);
 
-    // The measurements by their index in the window's list; firstDay and lastDay are Julian days.
-    void Show(std::vector<std::optional<PlacedMeasurement>> placed, int firstDay, int lastDay,
+    // The measurements placed, which the window keeps for as long as they are shown; firstDay
+    // and lastDay are Julian days.
+    void Show(const std::vector<HistoryPoint>* points, int firstDay, int lastDay,
               std::optional<int> threshold);
     // Marks the chosen days above their columns.
     void MarkDays(int firstDay, int lastDay);
@@ -36,7 +37,7 @@ public:
     // Where a report in that cell is marked: the day's right-hand pixel in the cell's row, or the
     // whole cell where a day is too narrow to keep its colour beside the mark.
     std::optional<QPoint> ReportMark(int day, int minuteOfDay) const;
-    // The index of the measurement drawn at a point, -1 for none.
+    // The index in the window's points of the measurement drawn at a point, -1 for none.
     int MeasurementAt(QPoint point) const;
 
 signals:
@@ -62,7 +63,7 @@ private:
     void DrawKey(QPainter& painter, const QRect& area) const;
     std::optional<int> DayAt(QPoint point) const;
 
-    std::vector<std::optional<PlacedMeasurement>> placed_;
+    const std::vector<HistoryPoint>* points_ = nullptr;
     int firstDay_ = 0;
     int days_ = 1;
     std::optional<int> threshold_;

@@ -21,25 +21,6 @@ constexpr std::array<std::array<int, 3>, 11> kViridis = {{{68, 1, 84},
                                                           {189, 223, 38},
                                                           {253, 231, 37}}};
 
-// Two digits at text[at], or -1.
-int Digits(const std::string& text, std::size_t at, std::size_t count) {
-    int value = 0;
-    for (std::size_t i = at; i < at + count; ++i) {
-        if (i >= text.size() || text[i] < '0' || text[i] > '9')
-            return -1;
-        value = value * 10 + (text[i] - '0');
-    }
-    return value;
-}
-
-// The Julian day number of a date of the Gregorian calendar.
-int JulianDay(int year, int month, int day) {
-    const int a = (14 - month) / 12;
-    const int y = year + 4800 - a;
-    const int m = month + 12 * a - 3;
-    return day + (153 * m + 2) / 5 + 365 * y + y / 4 - y / 100 + y / 400 - 32045;
-}
-
 QString Decimal(double value) {
     QString text = QString::number(std::round(value * 10) / 10, 'f', 1);
     if (text.endsWith(".0"))
@@ -68,43 +49,9 @@ QColor LevelColour(double db) {
     return Viridis(ScalePosition(db));
 }
 
-double SUnitDb(int sUnit) {
-    return (sUnit - 9) * 6.0;
-}
-
-double SampleDb(const Sample& sample) {
-    return sample.levelDb && std::isfinite(*sample.levelDb) ? *sample.levelDb
-                                                            : SUnitDb(sample.sUnit);
-}
-
-std::optional<PlacedMeasurement> Place(const Measurement& m) {
-    const std::string& t = m.time;
-    const int year = Digits(t, 0, 4), month = Digits(t, 5, 2), day = Digits(t, 8, 2);
-    const int hour = Digits(t, 11, 2), minute = Digits(t, 14, 2), second = Digits(t, 17, 2);
-    if (year < 0 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 ||
-        minute < 0 || minute > 59 || second < 0 || t[4] != '-' || t[7] != '-' || t[10] != 'T')
-        return std::nullopt;
-    PlacedMeasurement placed;
-    placed.day = JulianDay(year, month, day);
-    placed.minuteOfDay = hour * 60 + minute;
-    placed.second = second;
-    placed.reported = m.reported;
-    // The lowest by S-unit, as the report decides, then by level.
-    const Sample* lowest = nullptr;
-    for (const std::optional<Sample>& sample : m.samples) {
-        if (!sample)
-            return placed; // no reading: grey
-        if (lowest == nullptr || sample->sUnit < lowest->sUnit ||
-            (sample->sUnit == lowest->sUnit && SampleDb(*sample) < SampleDb(*lowest)))
-            lowest = &*sample;
-    }
-    placed.lowestDb = SampleDb(*lowest);
-    return placed;
-}
-
 QString Describe(const Measurement& m) {
     QString text;
-    if (const std::optional<PlacedMeasurement> at = Place(m))
+    if (ParseStoredTime(m.time))
         text = QString::fromStdString(m.time.substr(8, 2) + "." + m.time.substr(5, 2) + "." +
                                       m.time.substr(0, 4) + " " + m.time.substr(11, 8) + " " +
                                       m.time.substr(19));

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <tuple>
 
 namespace skedula {
 
@@ -40,15 +41,19 @@ HistoryKey KeyOf(const QTreeWidgetItem& item) {
             item.data(ModeColumn, Qt::UserRole).toString().toStdString()};
 }
 
-void SetCounts(QTreeWidgetItem& item, long long measurements, long long reports,
-               const std::optional<std::string>& lastReport) {
-    item.setText(CountColumn, QString::number(measurements));
-    item.setText(ReportColumn, QString::number(reports));
+void SetLastReport(QTreeWidgetItem& item, const std::optional<std::string>& lastReport) {
     item.setText(LastReportColumn, ShortTime(lastReport));
-    item.setData(CountColumn, Qt::UserRole, measurements);
-    item.setData(ReportColumn, Qt::UserRole, reports);
     item.setData(LastReportColumn, Qt::UserRole,
                  lastReport ? QString::fromStdString(*lastReport) : QString());
+}
+
+// Nothing while they are being counted.
+void SetCounts(QTreeWidgetItem& item, std::optional<long long> measurements,
+               std::optional<long long> reports) {
+    item.setText(CountColumn, measurements ? QString::number(*measurements) : "...");
+    item.setText(ReportColumn, reports ? QString::number(*reports) : "...");
+    item.setData(CountColumn, Qt::UserRole, measurements ? QVariant(*measurements) : QVariant());
+    item.setData(ReportColumn, Qt::UserRole, reports ? QVariant(*reports) : QVariant());
 }
 
 // A file name from an entry's cells: letters, digits, dot, minus; anything else an underscore.
@@ -61,6 +66,12 @@ QString FileNameOf(const HistoryKey& key) {
 }
 
 } // namespace
+
+HistoryWindow::~HistoryWindow() {
+    // Its result goes nowhere: the window's queued calls go with it.
+    if (counting_.joinable())
+        counting_.join();
+}
 
 HistoryWindow::HistoryWindow(std::string databasePath, HistoryIndexes* indexes, QWidget* parent)
     : QWidget(parent, Qt::Window), PlayRecording(ShellOpen), path_(std::move(databasePath)),
@@ -128,11 +139,11 @@ void HistoryWindow::CreateControls() {
     connect(CsvBtn, &QPushButton::clicked, this, &HistoryWindow::CsvBtnClick, Qt::QueuedConnection);
     connect(PngBtn, &QPushButton::clicked, this, &HistoryWindow::PngBtnClick, Qt::QueuedConnection);
     connect(Map, &HeatMap::DaysChosen, this, &HistoryWindow::MapDaysChosen);
-    connect(Map, &HeatMap::Pointed, this, &HistoryWindow::MeasurementPointed);
-    connect(Strip, &StripChart::Pointed, this, &HistoryWindow::MeasurementPointed);
-    connect(Map, &HeatMap::Opened, this, &HistoryWindow::MeasurementOpened);
+    connect(Map, &HeatMap::Pointed, this, &HistoryWindow::MapPointed);
+    connect(Strip, &StripChart::Pointed, this, &HistoryWindow::StripPointed);
+    connect(Map, &HeatMap::Opened, this, &HistoryWindow::MapOpened);
     connect(Map, &HeatMap::Drawn, Strip, &StripChart::AlignRight);
-    connect(Strip, &StripChart::Opened, this, &HistoryWindow::MeasurementOpened);
+    connect(Strip, &StripChart::Opened, this, &HistoryWindow::StripOpened);
 }
 
 void HistoryWindow::Open() {
@@ -158,12 +169,12 @@ void HistoryWindow::Load() {
         const QSignalBlocker quiet(EntryList);
         EntryList->clear();
     }
-    rows_.clear();
-    placed_.clear();
+    points_.clear();
+    dayRows_.clear();
     lastDay_ = static_cast<int>(QDate::currentDate().toJulianDay());
     firstDay_ = lastDay_ - Days() + 1;
-    Map->Show({}, firstDay_, lastDay_, std::nullopt);
-    Strip->Show(rows_, placed_, lastDay_, lastDay_);
+    Map->Show(&points_, firstDay_, lastDay_, std::nullopt);
+    Strip->Show(dayRows_, lastDay_, lastDay_);
     EntryLabel->clear();
     if (!HistoryReader::Exists(path_))
         return Notice("Noch keine Messungen gespeichert (" + QString::fromStdString(path_) + ").");
@@ -239,7 +250,8 @@ void HistoryWindow::FillEntries() {
             item->setData(ModeColumn, Qt::UserRole, QString::fromStdString(entry.key.mode));
             item->setTextAlignment(CountColumn, Qt::AlignRight);
             item->setTextAlignment(ReportColumn, Qt::AlignRight);
-            SetCounts(*item, entry.measurements, entry.reports, entry.lastReport);
+            SetCounts(*item, std::nullopt, std::nullopt);
+            SetLastReport(*item, entry.lastReport);
             if (target && entry.key == *target)
                 targetItem = item;
         }
@@ -252,6 +264,45 @@ void HistoryWindow::FillEntries() {
         EntryList->setMinimumWidth(std::max(width, 330));
     }
     EntryList->setCurrentItem(targetItem != nullptr ? targetItem : EntryList->topLevelItem(0));
+    StartCounting();
+}
+
+void HistoryWindow::StartCounting() {
+    // One count at a time; a list that changed while it ran is counted again after it.
+    if (counting_.joinable()) {
+        countAgain_ = true;
+        return;
+    }
+    countAgain_ = false;
+    counting_ = std::thread([this, path = path_] {
+        std::vector<HistoryCounts> counts;
+        std::string failure;
+        try {
+            counts = HistoryReader(path).Counts();
+        } catch (const Error& e) {
+            failure = e.what();
+        }
+        QMetaObject::invokeMethod(
+            this, [this, counts, failure] { CountsArrived(counts, failure); },
+            Qt::QueuedConnection);
+    });
+}
+
+void HistoryWindow::CountsArrived(const std::vector<HistoryCounts>& counts,
+                                  const std::string& failure) {
+    counting_.join();
+    if (countAgain_)
+        return StartCounting();
+    if (!failure.empty())
+        return Notice(QString::fromStdString(failure));
+    for (int i = 0; i < EntryList->topLevelItemCount(); ++i) {
+        QTreeWidgetItem& item = *EntryList->topLevelItem(i);
+        const auto found = std::find_if(counts.begin(), counts.end(), [&](const HistoryCounts& c) {
+            return c.key == KeyOf(item);
+        });
+        if (found != counts.end())
+            SetCounts(item, found->measurements, found->reports);
+    }
 }
 
 void HistoryWindow::EntryListChange() {
@@ -266,32 +317,38 @@ void HistoryWindow::RangeBoxChange() {
         LoadEntry(*chosen_);
 }
 
+namespace {
+
+std::string DayText(int julianDay) {
+    return QDate::fromJulianDay(julianDay).toString(Qt::ISODate).toStdString();
+}
+
+} // namespace
+
 void HistoryWindow::LoadEntry(const HistoryKey& key) {
     chosen_ = key;
     try {
-        rows_ = reader_->Measurements(
-            key, QDate::fromJulianDay(firstDay_).toString(Qt::ISODate).toStdString());
+        reader_->Points(key, DayText(firstDay_), points_);
     } catch (const Error& e) {
-        rows_.clear();
+        points_.clear();
         Notice(QString::fromStdString(e.what()));
     }
-    placed_.clear();
-    placed_.reserve(rows_.size());
-    int latestDay = -1;
-    for (const Measurement& m : rows_) {
-        placed_.push_back(Place(m));
-        if (placed_.back() && placed_.back()->day <= lastDay_)
-            latestDay = std::max(latestDay, placed_.back()->day);
-    }
-    const std::optional<int> threshold = rows_.empty() ? std::nullopt : rows_.back().threshold;
+    // The latest measurement's day is the one shown below, its threshold the entry's now.
+    const HistoryPoint* latest = nullptr;
+    for (const HistoryPoint& p : points_)
+        if (p.day <= lastDay_ &&
+            (latest == nullptr || std::tie(p.day, p.minuteOfDay, p.second) >=
+                                      std::tie(latest->day, latest->minuteOfDay, latest->second)))
+            latest = &p;
+    threshold_ = latest != nullptr ? latest->threshold : std::nullopt;
     EntryLabel->setText(QString::fromStdString(key.frequency + " " + key.mode) +
-                        (threshold ? QString(", Schwelle S%1").arg(*threshold) : QString()) +
+                        (threshold_ ? QString(", Schwelle S%1").arg(*threshold_) : QString()) +
                         QString(", %1 Tage bis %2; die Farbe ist der schwächste der drei Werte")
                             .arg(Days())
                             .arg(QDate::fromJulianDay(lastDay_).toString("dd.MM.yyyy")));
-    Map->Show(placed_, firstDay_, lastDay_, threshold);
-    const int day = latestDay >= firstDay_ ? latestDay : lastDay_;
-    ShowDays(day, day);
+    Map->Show(&points_, firstDay_, lastDay_, threshold_);
+    latestDay_ = latest != nullptr && latest->day >= firstDay_ ? latest->day : lastDay_;
+    ShowDays(latestDay_, latestDay_);
 }
 
 void HistoryWindow::MapDaysChosen(int firstDay, int lastDay) {
@@ -301,11 +358,19 @@ void HistoryWindow::MapDaysChosen(int firstDay, int lastDay) {
 void HistoryWindow::ShowDays(int firstDay, int lastDay) {
     chosenFirst_ = firstDay;
     chosenLast_ = lastDay;
+    dayRows_.clear();
+    if (chosen_ && reader_) {
+        try {
+            dayRows_ = reader_->MeasurementsOfDays(*chosen_, DayText(firstDay), DayText(lastDay));
+        } catch (const Error& e) {
+            Notice(QString::fromStdString(e.what()));
+        }
+    }
     Map->MarkDays(firstDay, lastDay);
-    Strip->Show(rows_, placed_, firstDay, lastDay);
+    Strip->Show(dayRows_, firstDay, lastDay);
 }
 
-void HistoryWindow::MeasurementStored(const Measurement& stored) {
+void HistoryWindow::MeasurementStored(const Measurement& stored, long long id) {
     if (!isVisible())
         return; // read afresh when it is opened
     if (!reader_ || indexWait_.isActive())
@@ -323,40 +388,85 @@ void HistoryWindow::MeasurementStored(const Measurement& stored) {
             item = EntryList->topLevelItem(i);
     if (item == nullptr)
         return FillEntries(); // a new entry: the list is read afresh
-    const QString lastReport = item->data(LastReportColumn, Qt::UserRole).toString();
-    SetCounts(*item, item->data(CountColumn, Qt::UserRole).toLongLong() + 1,
-              item->data(ReportColumn, Qt::UserRole).toLongLong() + (m.reported ? 1 : 0),
-              m.reported             ? std::optional(m.time)
-              : lastReport.isEmpty() ? std::nullopt
-                                     : std::optional(lastReport.toStdString()));
+    if (m.reported)
+        SetLastReport(*item, m.time);
+    if (counting_.joinable())
+        countAgain_ = true; // the count under way may not have it
+    else if (const QVariant count = item->data(CountColumn, Qt::UserRole); count.isValid())
+        SetCounts(*item, count.toLongLong() + 1,
+                  item->data(ReportColumn, Qt::UserRole).toLongLong() + (m.reported ? 1 : 0));
     if (!chosen_ || !(key == *chosen_))
         return;
-    rows_.push_back(m);
-    placed_.push_back(Place(m));
-    const std::optional<int> threshold = m.threshold;
-    Map->Show(placed_, firstDay_, lastDay_, threshold);
-    ShowDays(chosenFirst_, chosenLast_);
+    const std::optional<HistoryPoint> point = PointOf(m, id);
+    if (!point)
+        return;
+    points_.push_back(*point);
+    threshold_ = point->threshold;
+    Map->Show(&points_, firstDay_, lastDay_, threshold_);
+    // A strip chart of the latest day follows into a new day; other days stay chosen.
+    const bool following = chosenFirst_ == chosenLast_ && chosenLast_ == latestDay_;
+    if (point->day > latestDay_ && point->day <= lastDay_) {
+        latestDay_ = point->day;
+        if (following)
+            return ShowDays(latestDay_, latestDay_);
+    }
+    if (point->day >= chosenFirst_ && point->day <= chosenLast_) {
+        dayRows_.push_back(m);
+        Strip->Show(dayRows_, chosenFirst_, chosenLast_);
+    }
 }
 
-void HistoryWindow::MeasurementPointed(int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= rows_.size()) {
+std::optional<Measurement> HistoryWindow::MapMeasurement(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= points_.size() || !reader_)
+        return std::nullopt;
+    try {
+        return reader_->MeasurementWithId(points_[static_cast<std::size_t>(index)].id);
+    } catch (const Error& e) {
+        Notice(QString::fromStdString(e.what()));
+        return std::nullopt;
+    }
+}
+
+std::optional<Measurement> HistoryWindow::StripMeasurement(int index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= dayRows_.size())
+        return std::nullopt;
+    return dayRows_[static_cast<std::size_t>(index)];
+}
+
+void HistoryWindow::ShowPointed(const std::optional<Measurement>& m) {
+    if (!m) {
         PointedLabel->setText(kPointingHint);
         QToolTip::hideText();
         return;
     }
-    const QString text = Describe(rows_[static_cast<std::size_t>(index)]);
+    const QString text = Describe(*m);
     PointedLabel->setText(text);
     QToolTip::showText(QCursor::pos(), text, this);
 }
 
-void HistoryWindow::MeasurementOpened(int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= rows_.size())
+void HistoryWindow::Play(const std::optional<Measurement>& m) {
+    if (!m)
         return;
-    const Measurement& m = rows_[static_cast<std::size_t>(index)];
-    if (m.recording && PlayRecording)
-        PlayRecording(*m.recording);
+    if (m->recording && PlayRecording)
+        PlayRecording(*m->recording);
     else
-        PointedLabel->setText(Describe(m) + "\nZu dieser Messung gibt es keine Aufnahme.");
+        PointedLabel->setText(Describe(*m) + "\nZu dieser Messung gibt es keine Aufnahme.");
+}
+
+void HistoryWindow::MapPointed(int index) {
+    ShowPointed(MapMeasurement(index));
+}
+
+void HistoryWindow::StripPointed(int index) {
+    ShowPointed(StripMeasurement(index));
+}
+
+void HistoryWindow::MapOpened(int index) {
+    Play(MapMeasurement(index));
+}
+
+void HistoryWindow::StripOpened(int index) {
+    Play(StripMeasurement(index));
 }
 
 std::optional<std::string> HistoryWindow::AskFileName(const QString& title, const QString& name,

@@ -20,6 +20,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace skedula {
@@ -33,13 +34,15 @@ public:
 
     // indexes: who builds missing indexes; without one the window reads without them.
     HistoryWindow(std::string databasePath, HistoryIndexes* indexes, QWidget* parent = nullptr);
+    // Waits for a count under way.
+    ~HistoryWindow() override;
 
     // Shows the window, read afresh, with the entry chosen before or else that of the latest
     // measurement.
     void Open();
     // A measurement is in the database: its entry's counts, and the picture when it is the
     // entry shown, take it in.
-    void MeasurementStored(const Measurement& measurement);
+    void MeasurementStored(const Measurement& measurement, long long id);
 
     QLabel* NoticeLabel = nullptr; // what keeps the picture away: no database, indexes, errors
     QTreeWidget* EntryList = nullptr;
@@ -55,7 +58,9 @@ public:
     // How a report's recording is played: the desktop's handler for the file.
     std::function<void(const std::string& file)> PlayRecording;
 
-    const std::vector<Measurement>& Shown() const { return rows_; }
+    // The entry's measurements in the heat map, and the whole ones of the days chosen.
+    const std::vector<HistoryPoint>& Points() const { return points_; }
+    const std::vector<Measurement>& DayRows() const { return dayRows_; }
 
     // The window's handlers.
     void EntryListChange();
@@ -63,17 +68,28 @@ public:
     void CsvBtnClick();
     void PngBtnClick();
     void MapDaysChosen(int firstDay, int lastDay);
-    void MeasurementPointed(int index);
-    void MeasurementOpened(int index);
+    void MapPointed(int index);
+    void StripPointed(int index);
+    void MapOpened(int index);
+    void StripOpened(int index);
 
 private:
     void CreateControls();
     void Load();
     void WaitForIndexes();
     void FillEntries();
+    // The measurements and reports of every entry, counted on a thread of its own: a pass over
+    // the whole database, which the list and the picture do not wait for.
+    void StartCounting();
+    void CountsArrived(const std::vector<HistoryCounts>& counts, const std::string& failure);
     void LoadEntry(const HistoryKey& key);
     void ShowDays(int firstDay, int lastDay);
     void Notice(const QString& text);
+    // The whole measurement behind a cell of the heat map (read by its id), or a strip chart dot.
+    std::optional<Measurement> MapMeasurement(int index);
+    std::optional<Measurement> StripMeasurement(int index) const;
+    void ShowPointed(const std::optional<Measurement>& measurement);
+    void Play(const std::optional<Measurement>& measurement);
     std::optional<std::string> AskFileName(const QString& title, const QString& name,
                                            const QString& filter, const QString& suffix);
     int Days() const;
@@ -83,12 +99,16 @@ private:
     std::optional<HistoryReader> reader_;
     QTimer indexWait_;
     std::optional<HistoryKey> chosen_;
-    std::vector<Measurement> rows_;
-    std::vector<std::optional<PlacedMeasurement>> placed_;
+    std::vector<HistoryPoint> points_;
+    std::optional<int> threshold_;
+    std::vector<Measurement> dayRows_;
     int firstDay_ = 0;
     int lastDay_ = 0;
     int chosenFirst_ = 0;
     int chosenLast_ = 0;
+    int latestDay_ = 0; // of the entry's measurements shown
+    std::thread counting_;
+    bool countAgain_ = false;
 };
 
 } // namespace skedula

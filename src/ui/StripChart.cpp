@@ -28,17 +28,16 @@ StripChart::StripChart(QWidget* parent) : QWidget(parent) {
     setMinimumHeight(kTop + kBottom + 80);
 }
 
-void StripChart::Show(const std::vector<Measurement>& measurements,
-                      const std::vector<std::optional<PlacedMeasurement>>& placed, int firstDay,
-                      int lastDay) {
+void StripChart::Show(const std::vector<Measurement>& measurements, int firstDay, int lastDay) {
     firstDay_ = firstDay;
     days_ = std::max(1, lastDay - firstDay + 1);
     points_.clear();
-    for (std::size_t i = 0; i < placed.size() && i < measurements.size(); ++i) {
-        if (!placed[i] || placed[i]->day < firstDay || placed[i]->day > lastDay)
-            continue;
-        const PlacedMeasurement& p = *placed[i];
+    for (std::size_t i = 0; i < measurements.size(); ++i) {
         const Measurement& m = measurements[i];
+        const std::optional<StoredTime> at = ParseStoredTime(m.time);
+        if (!at || at->day < firstDay || at->day > lastDay)
+            continue;
+        const StoredTime& p = *at;
         Point point{static_cast<int>(i),
                     (p.day - firstDay) * kMinutesOfDay + p.minuteOfDay + p.second / 60.0,
                     {},

@@ -20,10 +20,8 @@ public:
     explicit StripChart(QWidget* parent = nullptr);
 
     // The measurements of the days firstDay to lastDay (Julian days), by their index in the
-    // window's list; the others are left out.
-    void Show(const std::vector<Measurement>& measurements,
-              const std::vector<std::optional<PlacedMeasurement>>& placed, int firstDay,
-              int lastDay);
+    // list given; those of other days are left out.
+    void Show(const std::vector<Measurement>& measurements, int firstDay, int lastDay);
 
     // The time axis ends this many pixels from the left edge, under the heat map's last day.
     void AlignRight(int right);

@@ -315,8 +315,9 @@ TEST(HistoryWriter, AWriterKilledWhileWritingLeavesAnIntactDatabaseWithEveryFini
     ASSERT_EQ(::pipe(done), 0);
     const pid_t child = test::Spawn([&] {
         ::close(done[0]);
-        HistoryWriter writer(path, {}, [&](const Measurement&) { (void)!::write(done[1], "+", 1); },
-                             {5s, 100000});
+        HistoryWriter writer(
+            path, {}, [&](const Measurement&, long long) { (void)!::write(done[1], "+", 1); },
+            {5s, 100000});
         for (int i = 0; i < 20000; ++i)
             writer.EntryMeasured(test::Measured(MinuteAfter(i)));
         for (;;)

@@ -73,6 +73,13 @@ protected:
             texts << window.EntryList->topLevelItem(row)->text(column);
         return texts;
     }
+    // Where the strip chart holds the measurement of that time; -1 when it does not.
+    int DayRow(const std::string& time) const {
+        const std::vector<Measurement>& rows = window.DayRows();
+        const auto found = std::find_if(rows.begin(), rows.end(),
+                                        [&](const Measurement& m) { return m.time == time; });
+        return found == rows.end() ? -1 : static_cast<int>(found - rows.begin());
+    }
     QColor PixelAt(int day, const QString& clock, QPoint offset = {}) const {
         const QTime time = QTime::fromString(clock, "hh:mm");
         const std::optional<QPoint> at =
@@ -92,12 +99,14 @@ TEST_F(HistoryWindowTest, OpensOnTheLatestEntryWithItsReportsMarkedAndNothingEls
     test::RunPendingEvents();
     EXPECT_TRUE(window.NoticeLabel->isHidden());
     ASSERT_EQ(window.EntryList->topLevelItemCount(), 2);
+    // Counted away from the window's thread.
+    ASSERT_TRUE(test::WaitUntil([&] { return Row(1)[2] != "..."; }));
     EXPECT_EQ(Row(0), (QStringList{"7100000", "AM", "1", "0", ""}));
     const QDate reportDay = QDate::fromJulianDay(kToday - 2);
     EXPECT_EQ(Row(1), (QStringList{"9650000", "AM", "4", "1",
                                    reportDay.toString("dd.MM.yyyy") + " 14:30"}));
     EXPECT_EQ(window.EntryList->currentItem(), window.EntryList->topLevelItem(1));
-    EXPECT_EQ(window.Shown().size(), 3u) << "the measurement of 200 days ago is not in 90 days";
+    EXPECT_EQ(window.Points().size(), 3u) << "the measurement of 200 days ago is not in 90 days";
     EXPECT_LE(window.width(), 1024);
     EXPECT_LE(window.height(), 700);
     EXPECT_TRUE(window.EntryLabel->text().startsWith("9650000 AM, Schwelle S5, 90 Tage"));
@@ -113,15 +122,18 @@ TEST_F(HistoryWindowTest, OpensOnTheLatestEntryWithItsReportsMarkedAndNothingEls
     EXPECT_EQ(PixelAt(kToday - 2, "20:00"), HeatMap::Blank);
 
     // The strip chart shows the latest day: one measurement, without a reading.
-    EXPECT_FALSE(window.Strip->SamplePoint(2, 0).has_value());
+    ASSERT_EQ(window.DayRows().size(), 1u);
+    EXPECT_FALSE(window.DayRows()[0].samples[0].has_value());
+    EXPECT_EQ(DayRow(Day(kToday - 2) + "T14:30:10+01:00"), -1);
     window.MapDaysChosen(kToday - 2, kToday - 2);
-    ASSERT_TRUE(window.Strip->SamplePoint(0, 0).has_value());
-    EXPECT_EQ(window.Strip->grab().toImage().pixelColor(*window.Strip->SamplePoint(0, 0)),
+    const int report = DayRow(Day(kToday - 2) + "T14:30:10+01:00");
+    ASSERT_TRUE(window.Strip->SamplePoint(report, 0).has_value());
+    EXPECT_EQ(window.Strip->grab().toImage().pixelColor(*window.Strip->SamplePoint(report, 0)),
               LevelColour(-12.0));
 
     // Widened to a year, the measurement of 200 days ago is there too.
     window.RangeBox->setCurrentIndex(1);
-    EXPECT_EQ(window.Shown().size(), 4u);
+    EXPECT_EQ(window.Points().size(), 4u);
     EXPECT_EQ(PixelAt(kToday - 200, "14:30"), LevelColour(-18.0));
 }
 
@@ -195,17 +207,24 @@ TEST(HistoryWindowIndexes, SaysSoWhileTheIndexesAreBuiltAndThenShowsTheEntries) 
 
 TEST_F(HistoryWindowTest, AMeasurementStoredWhileItIsOpenJoinsTheListAndThePicture) {
     window.Open();
+    ASSERT_TRUE(test::WaitUntil([&] { return Row(1)[2] != "..."; }));
     Measurement next = At("9650000", kToday, "09:15:10", 8, -6.0, true);
-    HistoryStore(path, std::chrono::seconds(1)).Append(next);
-    window.MeasurementStored(next);
+    window.MeasurementStored(next, HistoryStore(path, std::chrono::seconds(1)).Append(next));
     EXPECT_EQ(Row(1).mid(2, 2), (QStringList{"5", "2"}));
     EXPECT_EQ(Row(1)[4], QDate::currentDate().toString("dd.MM.yyyy") + " 09:15");
     EXPECT_EQ(PixelAt(kToday, "09:15"), LevelColour(-6.0));
+    // The strip chart showed the latest day, and follows into today; pointing at the new cell
+    // reads the measurement.
+    EXPECT_NE(DayRow(next.time), -1);
+    Send(window.Map, QEvent::MouseMove, *window.Map->CellCentre(kToday, 9 * 60 + 15));
+    EXPECT_TRUE(window.PointedLabel->text().contains("S8 S8 S8"))
+        << window.PointedLabel->text().toStdString();
 
     Measurement newEntry = At("6070000", kToday, "09:15:20", 2, -42.0);
-    HistoryStore(path, std::chrono::seconds(1)).Append(newEntry);
-    window.MeasurementStored(newEntry);
+    window.MeasurementStored(newEntry,
+                             HistoryStore(path, std::chrono::seconds(1)).Append(newEntry));
     ASSERT_EQ(window.EntryList->topLevelItemCount(), 3);
+    ASSERT_TRUE(test::WaitUntil([&] { return Row(0)[2] != "..."; }));
     EXPECT_EQ(Row(0).first(4), (QStringList{"6070000", "AM", "1", "0"}));
     EXPECT_EQ(window.EntryList->currentItem()->text(0), "9650000") << "the choice stays";
 }

@@ -200,7 +200,7 @@ int main(int argc, char** argv) {
     history.EntryList->setCurrentItem(history.EntryList->topLevelItem(1)); // 9650000 AM
     history.MapDaysChosen(today - 1, today - 1);
     const QPoint evening = history.Map->CellCentre(today - 1, 19 * 60).value_or(QPoint());
-    history.MeasurementPointed(history.Map->MeasurementAt(evening));
+    history.MapPointed(history.Map->MeasurementAt(evening));
     for (int i = 0; i < 20; ++i)
         QCoreApplication::processEvents();
 
