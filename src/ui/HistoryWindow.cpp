@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -21,40 +20,9 @@ namespace skedula {
 
 namespace {
 
-enum Column { FrequencyColumn, ModeColumn, CountColumn, ReportColumn, LastReportColumn };
-
 const QString kPointingHint =
     "Zeigen Sie auf eine Messung. Ein Klick in die Karte wählt den Tag, Umschalt+Klick mehrere "
     "Tage; ein Doppelklick spielt die Aufnahme einer Meldung ab.";
-
-// "2026-12-07T14:30:10+01:00" as "07.12.2026 14:30".
-QString ShortTime(const std::optional<std::string>& time) {
-    if (!time || time->size() < 16)
-        return QString::fromStdString(time.value_or(""));
-    const std::string& t = *time;
-    return QString::fromStdString(t.substr(8, 2) + "." + t.substr(5, 2) + "." + t.substr(0, 4) +
-                                  " " + t.substr(11, 5));
-}
-
-HistoryKey KeyOf(const QTreeWidgetItem& item) {
-    return {item.data(FrequencyColumn, Qt::UserRole).toString().toStdString(),
-            item.data(ModeColumn, Qt::UserRole).toString().toStdString()};
-}
-
-void SetLastReport(QTreeWidgetItem& item, const std::optional<std::string>& lastReport) {
-    item.setText(LastReportColumn, ShortTime(lastReport));
-    item.setData(LastReportColumn, Qt::UserRole,
-                 lastReport ? QString::fromStdString(*lastReport) : QString());
-}
-
-// Nothing while they are being counted.
-void SetCounts(QTreeWidgetItem& item, std::optional<long long> measurements,
-               std::optional<long long> reports) {
-    item.setText(CountColumn, measurements ? QString::number(*measurements) : "...");
-    item.setText(ReportColumn, reports ? QString::number(*reports) : "...");
-    item.setData(CountColumn, Qt::UserRole, measurements ? QVariant(*measurements) : QVariant());
-    item.setData(ReportColumn, Qt::UserRole, reports ? QVariant(*reports) : QVariant());
-}
 
 // A file name from an entry's cells: letters, digits, dot, minus; anything else an underscore.
 QString FileNameOf(const HistoryKey& key) {
@@ -66,12 +34,6 @@ QString FileNameOf(const HistoryKey& key) {
 }
 
 } // namespace
-
-HistoryWindow::~HistoryWindow() {
-    // Its result goes nowhere: the window's queued calls go with it.
-    if (counting_.joinable())
-        counting_.join();
-}
 
 HistoryWindow::HistoryWindow(std::string databasePath, HistoryIndexes* indexes, QWidget* parent)
     : QWidget(parent, Qt::Window), PlayRecording(ShellOpen), path_(std::move(databasePath)),
@@ -85,15 +47,7 @@ HistoryWindow::HistoryWindow(std::string databasePath, HistoryIndexes* indexes, 
 }
 
 void HistoryWindow::CreateControls() {
-    EntryList = new QTreeWidget(this);
-    EntryList->setHeaderLabels({"Frequenz", "Mode", "Messungen", "Meldungen", "Letzte Meldung"});
-    EntryList->setRootIsDecorated(false);
-    EntryList->setSelectionMode(QAbstractItemView::SingleSelection);
-    EntryList->setUniformRowHeights(true);
-    for (int column : {CountColumn, ReportColumn})
-        EntryList->headerItem()->setTextAlignment(column, Qt::AlignRight);
-    EntryList->header()->setStretchLastSection(true);
-    EntryList->setMinimumWidth(330);
+    EntryList = new HistoryList(this);
 
     RangeBox = new QComboBox(this);
     RangeBox->addItems({"90 Tage", "1 Jahr"});
@@ -134,6 +88,7 @@ void HistoryWindow::CreateControls() {
     whole->addLayout(right, 1);
 
     connect(EntryList, &QTreeWidget::itemSelectionChanged, this, &HistoryWindow::EntryListChange);
+    connect(EntryList, &HistoryList::CountFailed, this, &HistoryWindow::Notice);
     connect(RangeBox, &QComboBox::currentIndexChanged, this, &HistoryWindow::RangeBoxChange);
     // Queued: an error of the export reaches the application's catch point from the loop.
     connect(CsvBtn, &QPushButton::clicked, this, &HistoryWindow::CsvBtnClick, Qt::QueuedConnection);
@@ -237,77 +192,12 @@ void HistoryWindow::FillEntries() {
     }
     if (entries.empty())
         return Notice("Noch keine Messungen gespeichert.");
-    QTreeWidgetItem* targetItem = nullptr;
-    {
-        const QSignalBlocker quiet(EntryList);
-        EntryList->clear();
-        for (const HistoryEntry& entry : entries) {
-            auto* item = new QTreeWidgetItem(EntryList);
-            item->setText(FrequencyColumn, QString::fromStdString(entry.key.frequency));
-            item->setText(ModeColumn, QString::fromStdString(entry.key.mode));
-            item->setData(FrequencyColumn, Qt::UserRole,
-                          QString::fromStdString(entry.key.frequency));
-            item->setData(ModeColumn, Qt::UserRole, QString::fromStdString(entry.key.mode));
-            item->setTextAlignment(CountColumn, Qt::AlignRight);
-            item->setTextAlignment(ReportColumn, Qt::AlignRight);
-            SetCounts(*item, std::nullopt, std::nullopt);
-            SetLastReport(*item, entry.lastReport);
-            if (target && entry.key == *target)
-                targetItem = item;
-        }
-        // As wide as its columns, so that the last report is never cut off.
-        int width = 2 * EntryList->frameWidth() + 4;
-        for (int column = 0; column <= LastReportColumn; ++column) {
-            EntryList->resizeColumnToContents(column);
-            width += EntryList->columnWidth(column);
-        }
-        EntryList->setMinimumWidth(std::max(width, 330));
-    }
-    EntryList->setCurrentItem(targetItem != nullptr ? targetItem : EntryList->topLevelItem(0));
-    StartCounting();
-}
-
-void HistoryWindow::StartCounting() {
-    // One count at a time; a list that changed while it ran is counted again after it.
-    if (counting_.joinable()) {
-        countAgain_ = true;
-        return;
-    }
-    countAgain_ = false;
-    counting_ = std::thread([this, path = path_] {
-        std::vector<HistoryCounts> counts;
-        std::string failure;
-        try {
-            counts = HistoryReader(path).Counts();
-        } catch (const Error& e) {
-            failure = e.what();
-        }
-        QMetaObject::invokeMethod(
-            this, [this, counts, failure] { CountsArrived(counts, failure); },
-            Qt::QueuedConnection);
-    });
-}
-
-void HistoryWindow::CountsArrived(const std::vector<HistoryCounts>& counts,
-                                  const std::string& failure) {
-    counting_.join();
-    if (countAgain_)
-        return StartCounting();
-    if (!failure.empty())
-        return Notice(QString::fromStdString(failure));
-    for (int i = 0; i < EntryList->topLevelItemCount(); ++i) {
-        QTreeWidgetItem& item = *EntryList->topLevelItem(i);
-        const auto found = std::find_if(counts.begin(), counts.end(), [&](const HistoryCounts& c) {
-            return c.key == KeyOf(item);
-        });
-        if (found != counts.end())
-            SetCounts(item, found->measurements, found->reports);
-    }
+    EntryList->Fill(entries, target, path_);
 }
 
 void HistoryWindow::EntryListChange() {
-    if (QTreeWidgetItem* item = EntryList->currentItem())
-        LoadEntry(KeyOf(*item));
+    if (const std::optional<HistoryKey> key = EntryList->Chosen())
+        LoadEntry(*key);
 }
 
 void HistoryWindow::RangeBoxChange() {
@@ -382,19 +272,8 @@ void HistoryWindow::MeasurementStored(const Measurement& stored, long long id) {
     if (!m.reported)
         m.recording.reset();
     const HistoryKey key{m.frequency, m.mode};
-    QTreeWidgetItem* item = nullptr;
-    for (int i = 0; i < EntryList->topLevelItemCount() && item == nullptr; ++i)
-        if (KeyOf(*EntryList->topLevelItem(i)) == key)
-            item = EntryList->topLevelItem(i);
-    if (item == nullptr)
+    if (!EntryList->Stored(key, m))
         return FillEntries(); // a new entry: the list is read afresh
-    if (m.reported)
-        SetLastReport(*item, m.time);
-    if (counting_.joinable())
-        countAgain_ = true; // the count under way may not have it
-    else if (const QVariant count = item->data(CountColumn, Qt::UserRole); count.isValid())
-        SetCounts(*item, count.toLongLong() + 1,
-                  item->data(ReportColumn, Qt::UserRole).toLongLong() + (m.reported ? 1 : 0));
     if (!chosen_ || !(key == *chosen_))
         return;
     const std::optional<HistoryPoint> point = PointOf(m, id);

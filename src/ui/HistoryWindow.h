@@ -8,19 +8,18 @@
 #include "storage/HistoryIndexes.h"
 #include "storage/HistoryReader.h"
 #include "ui/HeatMap.h"
+#include "ui/HistoryList.h"
 #include "ui/StripChart.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QWidget>
 
 #include <functional>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace skedula {
@@ -34,8 +33,6 @@ public:
 
     // indexes: who builds missing indexes; without one the window reads without them.
     HistoryWindow(std::string databasePath, HistoryIndexes* indexes, QWidget* parent = nullptr);
-    // Waits for a count under way.
-    ~HistoryWindow() override;
 
     // Shows the window, read afresh, with the entry chosen before or else that of the latest
     // measurement.
@@ -45,7 +42,7 @@ public:
     void MeasurementStored(const Measurement& measurement, long long id);
 
     QLabel* NoticeLabel = nullptr; // what keeps the picture away: no database, indexes, errors
-    QTreeWidget* EntryList = nullptr;
+    HistoryList* EntryList = nullptr;
     QComboBox* RangeBox = nullptr;
     QPushButton* CsvBtn = nullptr;
     QPushButton* PngBtn = nullptr;
@@ -78,10 +75,6 @@ private:
     void Load();
     void WaitForIndexes();
     void FillEntries();
-    // The measurements and reports of every entry, counted on a thread of its own: a pass over
-    // the whole database, which the list and the picture do not wait for.
-    void StartCounting();
-    void CountsArrived(const std::vector<HistoryCounts>& counts, const std::string& failure);
     void LoadEntry(const HistoryKey& key);
     void ShowDays(int firstDay, int lastDay);
     void Notice(const QString& text);
@@ -107,8 +100,6 @@ private:
     int chosenFirst_ = 0;
     int chosenLast_ = 0;
     int latestDay_ = 0; // of the entry's measurements shown
-    std::thread counting_;
-    bool countAgain_ = false;
 };
 
 } // namespace skedula

@@ -229,5 +229,16 @@ TEST_F(HistoryWindowTest, AMeasurementStoredWhileItIsOpenJoinsTheListAndThePictu
     EXPECT_EQ(window.EntryList->currentItem()->text(0), "9650000") << "the choice stays";
 }
 
+TEST(HistoryWindowFailure, ADatabaseThatCannotBeReadIsNamedInTheWindow) {
+    test::TempFolder home;
+    const std::string path = home / "verlauf.sqlite";
+    test::WriteFile(path, std::string(8192, 'x'));
+    HistoryWindow window(path, nullptr);
+    window.Open();
+    EXPECT_EQ(window.NoticeLabel->text().toStdString(),
+              path + ": Die Datei ist keine SQLite-Datenbank");
+    EXPECT_EQ(window.EntryList->topLevelItemCount(), 0);
+}
+
 } // namespace
 } // namespace skedula
