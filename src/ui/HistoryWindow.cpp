@@ -55,7 +55,6 @@ void HistoryWindow::CreateControls() {
     PngBtn = new QPushButton("Bild speichern ...", this);
 
     NoticeLabel = new QLabel(this);
-    NoticeLabel->setWordWrap(true);
     NoticeLabel->hide();
     Picture = new QWidget(this);
     Picture->setAutoFillBackground(true);
@@ -63,8 +62,12 @@ void HistoryWindow::CreateControls() {
     Map = new HeatMap(Picture);
     Strip = new StripChart(Picture);
     PointedLabel = new QLabel(kPointingHint, this);
-    PointedLabel->setWordWrap(true);
     PointedLabel->setMinimumHeight(2 * PointedLabel->fontMetrics().height());
+    // Paths and list cells are shown as they are, never read as markup.
+    for (QLabel* label : {NoticeLabel, EntryLabel, PointedLabel}) {
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+    }
 
     auto* range = new QHBoxLayout;
     range->addWidget(new QLabel("Zeitraum:", this));
@@ -158,7 +161,8 @@ void HistoryWindow::Load() {
 
 void HistoryWindow::WaitForIndexes() {
     const IndexStatus status = indexes_ != nullptr ? indexes_->indexStatus()
-                                                   : IndexStatus{IndexStatus::State::Failed, path_};
+                                                   : IndexStatus{IndexStatus::State::Failed,
+                                                                 path_ + ": Skedulas Index fehlt"};
     bool ready = false;
     try {
         ready = reader_ && reader_->HasIndexes();
