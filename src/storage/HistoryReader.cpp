@@ -180,18 +180,12 @@ void HistoryReader::Points(const HistoryKey& key, const std::string& firstDay,
         // The day said as the index says it, so that the index finds the range.
         const std::string where = " FROM measurements WHERE frequency = ?1 AND mode = ?2 AND " +
                                   std::string(kDayOfTime) + " >= CAST(julianday(?3) AS INTEGER)";
-        SqliteStatement count = db_->Prepare("SELECT count(*)" + where);
         SqliteStatement rows = db_->Prepare(
             "SELECT id, time, threshold, s1, s2, s3, level1, level2, level3, reported" + where);
-        for (SqliteStatement* query : {&count, &rows}) {
-            query->Bind(1, std::string_view(key.frequency));
-            query->Bind(2, std::string_view(key.mode));
-            query->Bind(3, std::string_view(firstDay));
-        }
-        // Counted first, from the index alone: the points then go in without moving.
+        rows.Bind(1, std::string_view(key.frequency));
+        rows.Bind(2, std::string_view(key.mode));
+        rows.Bind(3, std::string_view(firstDay));
         points.clear();
-        if (count.Step())
-            points.reserve(static_cast<std::size_t>(count.Integer(0).value_or(0)));
         Measurement samples;
         while (rows.Step()) {
             const std::optional<StoredTime> at = ParseStoredTime(rows.TextView(1));
