@@ -52,6 +52,7 @@ void HistoryWriter::EntryMeasured(const Measurement& measurement) {
             lossTold_ = true;
         }
         queue_.push_back(measurement);
+        ++arrivals_;
         mayTry_ = true;
     }
     wake_.notify_one();
@@ -98,11 +99,12 @@ void HistoryWriter::Run() {
         }
         // The measurement stays at the front until it is in: a failure keeps it for the next try.
         const Measurement measurement = queue_.front();
+        const unsigned long arrivals = arrivals_;
         lock.unlock();
         const std::variant<long long, std::string> written = Write(measurement);
         lock.lock();
         if (const std::string* failure = std::get_if<std::string>(&written)) {
-            mayTry_ = false;
+            mayTry_ = arrivals_ != arrivals;
             const bool tell = !failing_;
             failing_ = true;
             lock.unlock();

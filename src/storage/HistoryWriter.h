@@ -86,7 +86,9 @@ private:
     std::condition_variable wake_;
     std::deque<Measurement> queue_;
     bool enabled_ = true;
-    bool mayTry_ = true;      // false after a failure, until the next measurement comes
+    bool mayTry_ = true; // false after a failure, until the next measurement comes
+    // Measurements taken so far: one that came while a try was failing makes the next try.
+    unsigned long arrivals_ = 0;
     bool failing_ = false;    // a failure was told, and no write succeeded since
     bool lossTold_ = false;   // measurements lost to a full queue were told
     bool buildAsked_ = false; // BuildIndexes waits for the thread
