@@ -3,9 +3,11 @@
 #include "app/ReportError.h"
 #include "link/RadioContract.h"
 #include "sound/PulseCapture.h"
+#include "storage/HistoryStore.h"
 #include "storage/ListFile.h"
 #include "storage/ReportFile.h"
 
+#include <QMetaObject>
 #include <QTimer>
 
 namespace skedula {
@@ -25,6 +27,22 @@ Composition::Composition(LinkSettings settings)
                [this](const std::string& message) {
                    QTimer::singleShot(0, window_.get(), [message] { ReportError(message); });
                }),
+      history_(
+          HistoryPath(),
+          // From the writer's thread to the GUI thread, where the box waits for the loop.
+          [this](const std::string& message) {
+              QMetaObject::invokeMethod(
+                  &historyEvents_, [message] { ReportError(message); }, Qt::QueuedConnection);
+          },
+          [this](const Measurement& stored, long long id) {
+              QMetaObject::invokeMethod(
+                  &historyEvents_,
+                  [this, stored, id] {
+                      if (historyWindow_)
+                          historyWindow_->MeasurementStored(stored, id);
+                  },
+                  Qt::QueuedConnection);
+          }),
       command_([this](const std::string& message) {
           QTimer::singleShot(0, window_.get(), [message] { ReportError(message); });
       }),
@@ -44,8 +62,13 @@ Composition::Composition(LinkSettings settings)
     // command runs after the report file's line is written.
     engine_->Listen(*recorder_);
     engine_->Listen(reports_);
+    engine_->Listen(history_);
     engine_->Listen(notifier_);
     engine_->Listen(command_);
+    watch_->AttachHistory(history_);
+    // A database another program wrote gets its indexes now, away from the start and the watch.
+    if (history_.enabled())
+        history_.BuildIndexes();
     ConnectLinkEvents();
     window_->attach(*engine_, receiver_);
     timer_.onTick = [this] { engine_->TimerTimer(); };
@@ -61,6 +84,7 @@ Composition::Composition(LinkSettings settings)
     radio_->UpdateToolTip();
     window_->setRadioSetup([this] { radio_->OpenDialog(window_.get()); });
     window_->setRecordingSetup([this] { recording_->OpenDialog(window_.get()); });
+    window_->setHistoryWindow([this] { ShowHistory(); });
     watch_->SaveListAs = [window] { return window->SaveListAs(); };
     // The watch's times as the settings have them from the start; a change from the menu
     // counts from the next minute, and the read-out's caption follows the clock.
@@ -77,6 +101,7 @@ Composition::Composition(LinkSettings settings)
 Composition::~Composition() {
     timer_.setInterval(0);
     timer_.onTick = nullptr;
+    history_.Finish();
     about_.reset();
     radio_->ShowToolTip = nullptr;
     watch_->SaveListAs = nullptr;
@@ -110,6 +135,13 @@ void Composition::followStartRequest(const StartRequest& request) {
         });
     if (request.start)
         QTimer::singleShot(0, window_.get(), [this] { window_->StartBtn->click(); });
+}
+
+void Composition::ShowHistory() {
+    // A child of the main window: it goes with it, and does not keep the program running.
+    if (!historyWindow_)
+        historyWindow_ = new HistoryWindow(history_.path(), &history_, window_.get());
+    historyWindow_->Open();
 }
 
 void Composition::ConnectLinkEvents() {

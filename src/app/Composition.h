@@ -1,7 +1,7 @@
 // The one place that builds Skedula's objects and connects them: the engine, the step timer,
 // the receiver link with its three items over the radio-control program the settings name (and
-// the reconnector that opens it again), the alarm player, the report file, the recorder, the
-// desktop notifier, the report command, the watch options and the two windows.
+// the reconnector that opens it again), the alarm player, the report file, the history, the
+// recorder, the desktop notifier, the report command, the watch options and the windows.
 #pragma once
 
 #include "app/CommandLine.h"
@@ -21,9 +21,14 @@
 #include "link/ReceiverLink.h"
 #include "sound/AlarmPlayer.h"
 #include "sound/Recorder.h"
+#include "storage/HistoryWriter.h"
 #include "storage/ReportWriter.h"
 #include "ui/About.h"
+#include "ui/HistoryWindow.h"
 #include "ui/Skedula.h"
+
+#include <QObject>
+#include <QPointer>
 
 #include <memory>
 
@@ -36,11 +41,11 @@ using LinkSettings = RadioSetup::Options;
 class Composition : public AppWindows {
 public:
     explicit Composition(LinkSettings settings = {});
-    // Ends in the order the program ends: no more ticks; the about dialog goes, then the main
-    // window, whose FormDestroy closes an open link while the window still shows it; then the
-    // recorder, which ends a recording under way with what it has; then the link, the radio
-    // backend with the server it started, and the alarm player, which stops a sound still
-    // playing.
+    // Ends in the order the program ends: no more ticks; the history writes what waits; the
+    // about dialog goes, then the main window (with the history window), whose FormDestroy
+    // closes an open link while the window still shows it; then the recorder, which ends a
+    // recording under way with what it has; then the link, the radio backend with the server it
+    // started, and the alarm player, which stops a sound still playing.
     ~Composition() override;
 
     // Settings that are not valid are named in a box once the window is up, one box for the
@@ -57,6 +62,9 @@ public:
     WatchEngine& engine() { return *engine_; }
     QtStepTimer& stepTimer() { return timer_; }
     ReportWriter& reportWriter() { return reports_; }
+    HistoryWriter& historyWriter() { return history_; }
+    // The window "Verlauf" once it was opened; nothing before.
+    HistoryWindow* historyWindow() { return historyWindow_; }
     DesktopNotifier& desktopNotifier() { return notifier_; }
     ReportCommand& reportCommand() { return command_; }
     RadioSetup& radioSetup() { return *radio_; }
@@ -68,6 +76,7 @@ public:
 private:
     void ConnectLinkEvents();
     void DisconnectLinkEvents();
+    void ShowHistory();
 
     SystemClock clock_;
     QtStepTimer timer_;
@@ -81,6 +90,10 @@ private:
     std::unique_ptr<Reconnector> reconnect_;
     LinkReceiverPort receiver_;
     ReportWriter reports_;
+    // Receives what the history writer's thread hands to the GUI thread; whatever it has not yet
+    // delivered goes with it.
+    QObject historyEvents_;
+    HistoryWriter history_;
     DesktopNotifier notifier_;
     ReportCommand command_;
     // Where the recorder's thread sends its boxes: lives longer than the recorder.
@@ -91,6 +104,7 @@ private:
     std::unique_ptr<TSkedulaForm> window_;
     std::unique_ptr<WatchEngine> engine_;
     std::unique_ptr<TAboutForm> about_;
+    QPointer<HistoryWindow> historyWindow_; // a child of the main window
 };
 
 } // namespace skedula

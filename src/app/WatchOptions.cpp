@@ -57,6 +57,8 @@ std::optional<std::string> WatchOptions::ProblemReport() const {
     const std::pair<const char*, const char*> meanings[] = {
         {"ReportFile=", "Berichte werden in die Datei geschrieben, bis das unter Optionen > "
                         "Berichte in Datei schreiben abgeschaltet ist."},
+        {"History=", "Alle Messungen werden im Verlauf gespeichert, bis das unter Optionen > "
+                     "Verlauf speichern abgeschaltet ist."},
         {"Notify=", "Meldungen erscheinen auf dem Bildschirm, bis das unter Optionen > Meldung "
                     "auf dem Bildschirm abgeschaltet ist."},
         {"UTC=", "Die Zeiten gelten in Ortszeit, bis das unter Optionen > Zeiten in UTC "
@@ -122,6 +124,17 @@ void WatchOptions::SetStartAtLogin(bool on) {
 void WatchOptions::SetReportFile(bool on) {
     reports_.setEnabled(on);
     Switch(&WatchSettings::reportFile, on);
+}
+
+void WatchOptions::AttachHistory(HistoryWriter& history) {
+    historyWriter_ = &history;
+    historyWriter_->setEnabled(current_.history);
+}
+
+void WatchOptions::SetHistory(bool on) {
+    if (historyWriter_ != nullptr)
+        historyWriter_->setEnabled(on);
+    Switch(&WatchSettings::history, on);
 }
 
 void WatchOptions::SetNotify(bool on) {

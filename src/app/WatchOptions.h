@@ -1,6 +1,7 @@
 // The options of an unattended watch: the list last loaded or saved ([Watch] LastList), the
 // autostart entry that starts it at login, the command for each report ([Watch] ReportCommand)
-// and the switches of [Watch]: reports in the file, as desktop notifications, reconnecting by
+// and the switches of [Watch]: reports in the file, every measurement in the history, reports as
+// desktop notifications, reconnecting by
 // itself (which the reconnector asks), times in UTC. Owned by the composition root; the main
 // window's "Optionen" items and list file handlers forward here.
 #pragma once
@@ -9,6 +10,7 @@
 #include "app/ReportCommand.h"
 #include "app/WatchSettings.h"
 #include "storage/AutostartEntry.h"
+#include "storage/HistoryWriter.h"
 #include "storage/ReportWriter.h"
 #include "storage/SettingsFile.h"
 #include "ui/WatchOptionsPort.h"
@@ -35,6 +37,9 @@ public:
     // the chosen path, or nothing when the dialog was cancelled. Start at login asks for a list
     // with it when there is none to start.
     std::function<std::optional<std::string>()> SaveListAs;
+
+    // Switches the history writer as [Watch] History says; from now on it follows the option.
+    void AttachHistory(HistoryWriter& history);
     // Set by the composition: switches the watch's clock between local time and UTC. Utc()
     // holds the setting from the start; this tells of every change.
     std::function<void(bool utc)> UseUtc;
@@ -49,6 +54,8 @@ public:
     void SetStartAtLogin(bool on) override;
     bool ReportFile() const override { return current_.reportFile; }
     void SetReportFile(bool on) override;
+    bool History() const override { return current_.history; }
+    void SetHistory(bool on) override;
     bool Notify() const override { return current_.notify; }
     void SetNotify(bool on) override;
     bool Utc() const override { return current_.utc; }
@@ -75,6 +82,7 @@ private:
     ReportWriter& reports_;
     DesktopNotifier& notifier_;
     ReportCommand& command_;
+    HistoryWriter* historyWriter_ = nullptr;
     SettingsFile file_;
     std::string entryPath_ = AutostartEntryPath();
     std::string program_ = ThisProgram();

@@ -25,6 +25,7 @@ std::optional<bool> Switch(std::string text) {
 
 constexpr std::array kSwitches = {
     WatchSwitch{"ReportFile", &WatchSettings::reportFile},
+    WatchSwitch{"History", &WatchSettings::history},
     WatchSwitch{"Notify", &WatchSettings::notify},
     WatchSwitch{"Reconnect", &WatchSettings::reconnect},
     WatchSwitch{"UTC", &WatchSettings::utc},

@@ -1,9 +1,9 @@
 // The group [Watch] of the settings file: LastList, the list file last loaded or saved, which the
 // autostart entry starts; ReportCommand, the command that runs for each report; and the watch's
-// switches: ReportFile (reports also go into the report file), Notify (they show as desktop
-// notifications), Reconnect (the link is opened again by itself) and UTC (the watch keeps its
-// times in UTC). Read by the watch options when the program starts; each key is set alone when
-// its value changes.
+// switches: ReportFile (reports also go into the report file), History (every measurement goes
+// into the history database), Notify (reports show as desktop notifications), Reconnect (the link
+// is opened again by itself) and UTC (the watch keeps its times in UTC). Read by the watch options
+// when the program starts; each key is set alone when its value changes.
 #pragma once
 
 #include "storage/IniDocument.h"
@@ -21,6 +21,7 @@ inline constexpr std::string_view WatchGroup = "Watch";
 struct WatchSettings {
     std::optional<std::string> lastList; // nothing: no list loaded or saved yet
     bool reportFile = true;
+    bool history = true;
     bool notify = true;
     bool reconnect = false;
     bool utc = false; // off when absent: local time, as without a settings file

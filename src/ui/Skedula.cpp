@@ -141,6 +141,17 @@ void TSkedulaForm::BerichteinDateischreiben1Click() {
         watchOptions_->SetReportFile(BerichteinDateischreiben1->isChecked());
 }
 
+void TSkedulaForm::Verlaufspeichern1Click() {
+    const OptionChecksAfter checks(*this);
+    if (watchOptions_ != nullptr)
+        watchOptions_->SetHistory(Verlaufspeichern1->isChecked());
+}
+
+void TSkedulaForm::Verlaufanzeigen1Click() {
+    if (historyWindow_)
+        historyWindow_();
+}
+
 void TSkedulaForm::MeldungaufdemBildschirm1Click() {
     const OptionChecksAfter checks(*this);
     if (watchOptions_ != nullptr)
@@ -164,6 +175,7 @@ void TSkedulaForm::ShowOptionChecks() {
         return;
     BeimAnmeldenstarten1->setChecked(watchOptions_->StartAtLogin());
     BerichteinDateischreiben1->setChecked(watchOptions_->ReportFile());
+    Verlaufspeichern1->setChecked(watchOptions_->History());
     MeldungaufdemBildschirm1->setChecked(watchOptions_->Notify());
     ZeiteninUTC1->setChecked(watchOptions_->Utc());
     Verbindungselbstwiederherstellen1->setChecked(watchOptions_->Reconnect());

@@ -1,8 +1,8 @@
 // The main window: the watch list and queue grids, Start and Stop, the link's status field and
-// read-outs, the minute read-out, the log and the "Liste", "Optionen" and "Hilfe" menus. It is a
-// view: it forwards Start and Stop to the watch engine, shows what the engine and the receiver link
-// report, hands the list to the list file and the options to the watch options. The composition
-// root connects it.
+// read-outs, the minute read-out, the log and the "Liste", "Optionen", "Verlauf" and "Hilfe" menus.
+// It is a view: it forwards Start and Stop to the watch engine, shows what the engine and the
+// receiver link report, hands the list to the list file and the options to the watch options. The
+// composition root connects it.
 #pragma once
 
 #include "engine/Ports.h"
@@ -55,6 +55,8 @@ public:
     void setReportCommandSetup(std::function<void()> open) {
         reportCommandSetup_ = std::move(open);
     }
+    // What "Verlauf anzeigen ..." opens; the application's history window.
+    void setHistoryWindow(std::function<void()> open) { historyWindow_ = std::move(open); }
     // What the checkable "Optionen" items switch, and what is told of every list file loaded or
     // saved; the application's watch options.
     void setWatchOptions(WatchOptionsPort* options);
@@ -93,9 +95,12 @@ public:
     QAction* N2 = nullptr;
     QAction* BeimAnmeldenstarten1 = nullptr;
     QAction* BerichteinDateischreiben1 = nullptr;
+    QAction* Verlaufspeichern1 = nullptr;
     QAction* MeldungaufdemBildschirm1 = nullptr;
     QAction* Verbindungselbstwiederherstellen1 = nullptr;
     QAction* ZeiteninUTC1 = nullptr;
+    QMenu* Verlauf1 = nullptr;
+    QAction* Verlaufanzeigen1 = nullptr;
     QMenu* Hilfe1 = nullptr;
     QAction* Info1 = nullptr;
 
@@ -117,6 +122,8 @@ public:
     void BefehlbeiMeldung1Click();
     void BeimAnmeldenstarten1Click();
     void BerichteinDateischreiben1Click();
+    void Verlaufspeichern1Click();
+    void Verlaufanzeigen1Click();
     void MeldungaufdemBildschirm1Click();
     void Verbindungselbstwiederherstellen1Click();
     void ZeiteninUTC1Click();
@@ -150,6 +157,7 @@ private:
     std::function<void()> radioSetup_;
     std::function<void()> recordingSetup_;
     std::function<void()> reportCommandSetup_;
+    std::function<void()> historyWindow_;
     WatchOptionsPort* watchOptions_ = nullptr;
     bool memoHasLines_ = false;
 };

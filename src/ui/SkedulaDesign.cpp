@@ -101,6 +101,9 @@ void TSkedulaForm::CreateMenu() {
     BerichteinDateischreiben1 = Optionen1->addAction("Berichte in Datei schreiben");
     BerichteinDateischreiben1->setCheckable(true);
     BerichteinDateischreiben1->setChecked(true);
+    Verlaufspeichern1 = Optionen1->addAction("Verlauf speichern");
+    Verlaufspeichern1->setCheckable(true);
+    Verlaufspeichern1->setChecked(true);
     MeldungaufdemBildschirm1 = Optionen1->addAction("Meldung auf dem Bildschirm");
     MeldungaufdemBildschirm1->setCheckable(true);
     MeldungaufdemBildschirm1->setChecked(true);
@@ -108,6 +111,8 @@ void TSkedulaForm::CreateMenu() {
     Verbindungselbstwiederherstellen1->setCheckable(true);
     ZeiteninUTC1 = Optionen1->addAction("Zeiten in UTC");
     ZeiteninUTC1->setCheckable(true);
+    Verlauf1 = menuBar()->addMenu("Verlauf");
+    Verlaufanzeigen1 = Verlauf1->addAction("Verlauf anzeigen ...");
     Hilfe1 = menuBar()->addMenu("Hilfe");
     Info1 = Hilfe1->addAction("Info");
 }
@@ -131,6 +136,10 @@ void TSkedulaForm::ConnectHandlers() {
             &TSkedulaForm::BeimAnmeldenstarten1Click, queued);
     connect(BerichteinDateischreiben1, &QAction::triggered, this,
             &TSkedulaForm::BerichteinDateischreiben1Click, queued);
+    connect(Verlaufspeichern1, &QAction::triggered, this, &TSkedulaForm::Verlaufspeichern1Click,
+            queued);
+    connect(Verlaufanzeigen1, &QAction::triggered, this, &TSkedulaForm::Verlaufanzeigen1Click,
+            queued);
     connect(MeldungaufdemBildschirm1, &QAction::triggered, this,
             &TSkedulaForm::MeldungaufdemBildschirm1Click, queued);
     connect(Verbindungselbstwiederherstellen1, &QAction::triggered, this,

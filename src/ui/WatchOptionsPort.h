@@ -17,6 +17,9 @@ public:
     virtual void SetStartAtLogin(bool on) = 0;
     virtual bool ReportFile() const = 0;
     virtual void SetReportFile(bool on) = 0;
+    // Every measurement in the history database.
+    virtual bool History() const = 0;
+    virtual void SetHistory(bool on) = 0;
     // Reports as desktop notifications.
     virtual bool Notify() const = 0;
     virtual void SetNotify(bool on) = 0;

@@ -135,6 +135,11 @@ bool RemountReadOnly(const std::string& folder) {
                    nullptr) == 0;
 }
 
+bool RemountWritable(const std::string& folder) {
+    return ::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_NOSUID | MS_NODEV, nullptr) ==
+           0;
+}
+
 void BecomeUnprivileged() {
     if (::geteuid() != 0)
         return;

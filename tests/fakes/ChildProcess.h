@@ -30,6 +30,8 @@ ChildReport RunOnScratchMount(std::size_t bytes,
 
 // Inside a check: makes the scratch mount read-only. Returns false when the system refuses.
 bool RemountReadOnly(const std::string& folder);
+// Inside a check: makes it writable again. Returns false when the system refuses.
+bool RemountWritable(const std::string& folder);
 
 // Inside a check: when the child runs as root, it becomes the user "nobody", for whom file
 // modes count; any other user stays as it is. Throws ChildSkip when that cannot be done.

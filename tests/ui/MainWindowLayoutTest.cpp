@@ -172,10 +172,11 @@ TEST(MainWindowLayout, TheMenuBarHasItsItemsAndNewEntryIsNeverEnabled) {
     WindowRig rig;
     TSkedulaForm& form = rig.form();
     const QList<QAction*> menus = form.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 3);
+    ASSERT_EQ(menus.size(), 4);
     EXPECT_EQ(menus[0]->text(), "Liste");
     EXPECT_EQ(menus[1]->text(), "Optionen");
-    EXPECT_EQ(menus[2]->text(), "Hilfe");
+    EXPECT_EQ(menus[2]->text(), "Verlauf");
+    EXPECT_EQ(menus[3]->text(), "Hilfe");
 
     // Each item as "text", a check item as "[x] text" or "[ ] text", a separator as "-".
     const auto items = [](QMenu* menu) {
@@ -193,8 +194,9 @@ TEST(MainWindowLayout, TheMenuBarHasItsItemsAndNewEntryIsNeverEnabled) {
     EXPECT_EQ(items(form.Optionen1),
               QStringList({"Funkgerät ...", "Aufnahme ...", "Befehl bei Meldung ...", "-",
                            "[ ] Beim Anmelden starten", "[x] Berichte in Datei schreiben",
-                           "[x] Meldung auf dem Bildschirm",
+                           "[x] Verlauf speichern", "[x] Meldung auf dem Bildschirm",
                            "[ ] Verbindung selbst wiederherstellen", "[ ] Zeiten in UTC"}));
+    EXPECT_EQ(items(form.Verlauf1), QStringList({"Verlauf anzeigen ..."}));
     EXPECT_EQ(items(form.Hilfe1), QStringList({"Info"}));
 
     // Neither creation, Start, Stop nor a loaded list enables it.

@@ -7,6 +7,8 @@
 #include "fakes/EventLoop.h"
 #include "fakes/FreePort.h"
 #include "fakes/ModalBoxWatcher.h"
+#include "storage/HistoryStore.h"
+#include "storage/HistoryTestKit.h"
 #include "storage/ReportFile.h"
 #include "storage/SettingsFile.h"
 #include "storage/TestFiles.h"
@@ -47,7 +49,7 @@ protected:
 
     static void Clear() {
         for (const std::string& file :
-             {SettingsFile::DefaultPath(), AutostartEntryPath(), ReportFilePath()})
+             {SettingsFile::DefaultPath(), AutostartEntryPath(), ReportFilePath(), HistoryPath()})
             std::filesystem::remove_all(std::filesystem::path(file).parent_path());
     }
     static void WriteSettings(const std::string& text) {
@@ -350,6 +352,80 @@ TEST_F(WatchOptionsTest, ReconnectingIsOffUntilSwitchedOnAndAValueNotValidIsName
         << text;
     EXPECT_FALSE(program.mainWindow().Verbindungselbstwiederherstellen1->isChecked());
     program.mainWindow().close();
+}
+
+// "Verlauf speichern" switches only the history; the report file follows its own option.
+TEST_F(WatchOptionsTest, WithTheHistorySwitchedOffNoMeasurementIsKeptAndItStaysOff) {
+    const Measurement report = fakes::ReportedMeasurement();
+    {
+        Composition program(Unreachable());
+        TSkedulaForm& form = program.mainWindow();
+        EXPECT_TRUE(form.Verlaufspeichern1->isChecked());
+        Choose(form.Verlaufspeichern1);
+        EXPECT_FALSE(form.Verlaufspeichern1->isChecked());
+        EXPECT_TRUE(form.BerichteinDateischreiben1->isChecked());
+        program.reportWriter().EntryMeasured(report);
+        program.historyWriter().EntryMeasured(report);
+        program.historyWriter().Finish();
+        EXPECT_TRUE(std::filesystem::exists(ReportFilePath()));
+        EXPECT_FALSE(std::filesystem::exists(HistoryPath()));
+        EXPECT_EQ(SettingsFile().Load().Value("Watch", "History"), "false");
+    }
+    {
+        Composition program(Unreachable());
+        EXPECT_FALSE(program.mainWindow().Verlaufspeichern1->isChecked());
+        EXPECT_FALSE(program.historyWriter().enabled());
+        Choose(program.mainWindow().Verlaufspeichern1);
+        program.historyWriter().EntryMeasured(report);
+        program.historyWriter().Finish();
+    }
+    EXPECT_EQ(test::Count(HistoryPath(), "SELECT count(*) FROM measurements"), 1);
+    EXPECT_EQ(SettingsFile().Load().Value("Watch", "History"), "true");
+}
+
+TEST_F(WatchOptionsTest, AHistoryValueThatIsNotValidIsNamedAndTheHistoryStaysOn) {
+    for (const auto& [value, on] : {std::pair{"no", false}, {"ON", true}, {"", true}})
+        EXPECT_EQ(
+            ReadWatchSettings(IniDocument("[Watch]\nHistory=" + std::string(value) + "\n")).history,
+            on)
+            << value;
+
+    WriteSettings("[Watch]\nHistory=vielleicht\n");
+    ModalBoxWatcher boxes;
+    Composition program(Unreachable());
+    program.showMainWindow();
+    ASSERT_TRUE(test::WaitUntil([&] { return !boxes.boxes().empty(); }));
+    const std::string text = boxes.boxes()[0].text.toStdString();
+    EXPECT_NE(text.find("History=vielleicht"), std::string::npos) << text;
+    EXPECT_NE(text.find("Verlauf speichern abgeschaltet"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Berichte werden"), std::string::npos) << text;
+    EXPECT_TRUE(program.historyWriter().enabled());
+    program.mainWindow().close();
+}
+
+// "Verlauf anzeigen ..." opens the window beside the main window, not modal, and a measurement
+// stored while it is open joins it.
+TEST_F(WatchOptionsTest, TheHistoryWindowOpensBesideTheWatchAndTakesInWhatIsStored) {
+    ModalBoxWatcher boxes;
+    Composition program(Unreachable());
+    TSkedulaForm& form = program.mainWindow();
+    program.showMainWindow();
+    Choose(form.Verlaufanzeigen1);
+    HistoryWindow* window = program.historyWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isModal());
+    EXPECT_TRUE(window->NoticeLabel->text().startsWith("Noch keine Messungen"));
+
+    program.historyWriter().EntryMeasured(fakes::ReportedMeasurement());
+    ASSERT_TRUE(test::WaitUntil([&] { return window->EntryList->topLevelItemCount() == 1; }));
+    program.historyWriter().EntryMeasured(fakes::ReportedMeasurement("2026-12-07T14:31:10+01:00"));
+    ASSERT_TRUE(
+        test::WaitUntil([&] { return window->EntryList->topLevelItem(0)->text(2) == "2"; }));
+    Choose(form.Verlaufanzeigen1);
+    EXPECT_EQ(program.historyWindow(), window) << "one window, raised again";
+    EXPECT_TRUE(boxes.boxes().empty());
+    form.close();
 }
 
 } // namespace
