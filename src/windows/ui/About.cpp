@@ -52,6 +52,11 @@ void TAboutForm::CreateControls() {
                            AnsiText("Anwendung zum Überwachen des S-Meters auf bestimmten "
                                     "Frequenzen"),
                            WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, Label4Id, 72, 64, 177, 33, font);
+    // Where the font is wider than the designed one, the label grows downwards rather than cut
+    // its last line off.
+    const int needed = TextHeight(Label4, WindowText(Label4), 177);
+    if (needed > 33)
+        ::SetWindowPos(Label4, nullptr, 0, 0, 177, needed, SWP_NOMOVE | SWP_NOZORDER);
     Label5 = CreateAutoSizeLabel(dialog, "Freeware", Label5Id, 72, 120, 13, font);
     Label6 = CreateAutoSizeLabel(dialog, WebAddress, Label6Id, 72, 184, 13, linkFont_.handle());
     Label7 = CreateAutoSizeLabel(dialog, MailAddress, Label7Id, 72, 208, 13, linkFont_.handle());

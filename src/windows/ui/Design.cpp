@@ -29,8 +29,8 @@ HWND CreateControl(HWND parent, const char* className, const std::string& text, 
 
 HWND CreateAutoSizeLabel(HWND parent, const std::string& text, int id, int left, int top,
                          int height, HFONT font) {
-    HWND label = CreateControl(parent, "STATIC", text, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, id,
-                               left, top, 0, height, font);
+    HWND label = CreateControl(parent, "STATIC", text, WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+                               0, id, left, top, 0, height, font);
     SetAutoSizeText(label, text);
     return label;
 }
@@ -53,6 +53,18 @@ int TextWidth(HWND control, const std::string& text) {
     ::SelectObject(dc, old);
     ::ReleaseDC(control, dc);
     return size.cx;
+}
+
+int TextHeight(HWND control, const std::string& text, int width) {
+    HDC dc = ::GetDC(control);
+    HGDIOBJ old =
+        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0)));
+    RECT area{0, 0, width, 0};
+    ::DrawTextA(dc, text.data(), static_cast<int>(text.size()), &area,
+                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    return area.bottom;
 }
 
 std::string WindowText(HWND window) {

@@ -41,6 +41,8 @@ HWND CreateAutoSizeLabel(HWND parent, const std::string& text, int id, int left,
 void SetAutoSizeText(HWND label, const std::string& text);
 // The width of the text in the control's font.
 int TextWidth(HWND control, const std::string& text);
+// The height of the text in the control's font, wrapped at words to the width.
+int TextHeight(HWND control, const std::string& text, int width);
 // The control's text.
 std::string WindowText(HWND window);
 

@@ -183,25 +183,35 @@ Picture Picture::OfClientArea(HWND window) {
     ::GetClientRect(window, &client);
     POINT origin{0, 0};
     ::ClientToScreen(window, &origin);
+    return OfScreen(origin.x, origin.y, client.right, client.bottom);
+}
+
+Picture Picture::OfWindow(HWND window) {
+    RECT frame;
+    ::GetWindowRect(window, &frame);
+    return OfScreen(frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
+}
+
+Picture Picture::OfScreen(int left, int top, int width, int height) {
     Picture picture;
-    picture.width_ = client.right;
-    picture.height_ = client.bottom;
+    picture.width_ = width;
+    picture.height_ = height;
     HDC screen = ::GetDC(nullptr);
     HDC memory = ::CreateCompatibleDC(screen);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = client.right;
-    info.bmiHeader.biHeight = -client.bottom;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY);
+    ::BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
     ::GdiFlush();
     const auto* pixels = static_cast<const std::uint32_t*>(bits);
-    for (int i = 0; i < client.right * client.bottom; ++i) {
+    for (int i = 0; i < width * height; ++i) {
         const std::uint32_t p = pixels[i]; // 0x00RRGGBB
         picture.pixels_.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
     }

@@ -87,6 +87,8 @@ private:
 class Picture {
 public:
     static Picture OfClientArea(HWND window);
+    // The whole window, its frame included.
+    static Picture OfWindow(HWND window);
     int width() const { return width_; }
     int height() const { return height_; }
     COLORREF at(int x, int y) const { return pixels_[y * width_ + x]; }
@@ -94,6 +96,8 @@ public:
     void Save(const std::string& path) const;
 
 private:
+    static Picture OfScreen(int left, int top, int width, int height);
+
     int width_ = 0, height_ = 0;
     std::vector<COLORREF> pixels_;
 };
