@@ -2,6 +2,8 @@
 // list as a user types it, Start, the tuning commands at the server, the report in the log,
 // Stop, and the program's end with exit code 0 when its window is closed.
 #include "windows/fakes/FakeDdeServerProcess.h"
+#include "windows/ui/Design.h"
+#include "windows/ui/UiKit.h"
 
 #include <gtest/gtest.h>
 
@@ -77,13 +79,6 @@ private:
     PROCESS_INFORMATION info_{};
 };
 
-// The caption a control keeps (a static control's text).
-std::string Caption(HWND control) {
-    char text[256] = {};
-    ::GetWindowTextA(control, text, sizeof text);
-    return text;
-}
-
 // The text of another process's control, asked of the control itself.
 std::string ControlText(HWND control) {
     std::string text(65536, '\0');
@@ -103,40 +98,6 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-void Click(HWND window, int x, int y) {
-    POINT point{x, y};
-    ::ClientToScreen(window, &point);
-    ::SetCursorPos(point.x, point.y);
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ::SendInput(2, inputs, sizeof(INPUT));
-    test::PumpFor(100);
-}
-
-void Type(const std::string& text, bool thenReturn) {
-    std::vector<INPUT> inputs;
-    for (unsigned char c : text)
-        for (DWORD up : {0UL, static_cast<unsigned long>(KEYEVENTF_KEYUP)}) {
-            INPUT input{};
-            input.type = INPUT_KEYBOARD;
-            input.ki.wScan = c;
-            input.ki.dwFlags = KEYEVENTF_UNICODE | up;
-            inputs.push_back(input);
-        }
-    if (thenReturn)
-        for (DWORD up : {0UL, static_cast<unsigned long>(KEYEVENTF_KEYUP)}) {
-            INPUT input{};
-            input.type = INPUT_KEYBOARD;
-            input.ki.wVk = VK_RETURN;
-            input.ki.dwFlags = up;
-            inputs.push_back(input);
-        }
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    test::PumpFor(150);
-}
-
 TEST(EndToEnd, AnEntryTypedInIsTunedMeasuredAndReportedAndClosingEndsTheProgramWithZero) {
     FakeDdeServer server; // the S-meter reads "S5"
     server.Start();
@@ -154,15 +115,18 @@ TEST(EndToEnd, AnEntryTypedInIsTunedMeasuredAndReportedAndClosingEndsTheProgramW
     const char* cells[] = {"??:??", "7100000", "AM", "S5"};
     int left = 0;
     for (int column = 0; column < 4; ++column) {
-        Click(list, left + 6, 16 + 1 + 6);
-        Type(cells[column], true);
+        uitest::ClickAt(list, left + 6, 16 + 1 + 6);
+        test::PumpFor(100);
+        uitest::TypeText(cells[column]);
+        uitest::PressKey(VK_RETURN);
+        test::PumpFor(150);
         left += kColumnWidths[column] + 1;
     }
 
-    Click(::GetDlgItem(window, kStartBtn), 20, 10);
+    uitest::ClickAt(::GetDlgItem(window, kStartBtn), 20, 10);
     ASSERT_TRUE(server.WaitForLog("execute freq 7100000", 10000));
     ASSERT_TRUE(server.WaitForLog("execute mode AM", 5000));
-    EXPECT_EQ(Caption(status), "connected");
+    EXPECT_EQ(WindowText(status), "connected");
 
     // The three samples take ten seconds; then the report.
     std::vector<std::string> log;
@@ -179,9 +143,9 @@ TEST(EndToEnd, AnEntryTypedInIsTunedMeasuredAndReportedAndClosingEndsTheProgramW
     for (int i = 3; i < 6; ++i)
         EXPECT_EQ(log[i], "S5 >= S5");
 
-    Click(::GetDlgItem(window, kStopBtn), 20, 10);
+    uitest::ClickAt(::GetDlgItem(window, kStopBtn), 20, 10);
     EXPECT_TRUE(server.WaitForLog("terminate client", 5000));
-    EXPECT_TRUE(PumpUntil([&] { return Caption(status) == "disconnected"; }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return WindowText(status) == "disconnected"; }, 3000));
 
     ::PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(skedula.ExitCode(10000), std::optional<DWORD>(0));
