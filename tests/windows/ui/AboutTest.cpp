@@ -10,9 +10,12 @@
 namespace skedula {
 namespace {
 
+using uitest::Do;
 using uitest::FormRig;
+using uitest::InputHandled;
 using uitest::PlaceInParent;
 using uitest::TimedSteps;
+using uitest::Until;
 
 struct AboutRig {
     AboutRig()
@@ -21,8 +24,8 @@ struct AboutRig {
         rig.Show();
     }
     // Shows the dialog modally while the steps run; its result.
-    int ShowWhile(std::vector<std::function<void()>> steps, UINT delay = 150) {
-        TimedSteps script(std::move(steps), delay);
+    int ShowWhile(std::vector<uitest::Step> steps) {
+        TimedSteps script(std::move(steps));
         return about.ShowModal();
     }
 
@@ -135,30 +138,27 @@ TEST(AboutDialog, ThePicturesAreDrawnInTheirManner) {
 TEST(AboutDialog, TheLinksUnderlineUnderThePointerAndOpenTheirTexts) {
     AboutRig rig;
     TAboutForm& about = rig.about;
-    const int result = rig.ShowWhile(
-        {
-            [&] { uitest::MoveTo(about.Label6, 3, 5); },
-            [&] {
-                EXPECT_TRUE(about.Underlined(about.Label6));
-                EXPECT_FALSE(about.Underlined(about.Label7));
-                uitest::MoveTo(about.Label7, 3, 5); // straight to the other
-            },
-            [&] {
-                EXPECT_FALSE(about.Underlined(about.Label6));
-                EXPECT_TRUE(about.Underlined(about.Label7));
-                uitest::MoveTo(about.handle(), 200, 20);
-            },
-            [&] {
-                EXPECT_FALSE(about.Underlined(about.Label7));
-                uitest::ClickAt(about.Label6, 3, 5);
-            },
-            [&] { uitest::ClickAt(about.Label7, 3, 5); },
-            [&] {
-                EXPECT_TRUE(::IsWindowVisible(about.handle())); // a link leaves it open
-                uitest::PressKey(VK_RETURN);
-            },
-        },
-        500); // Windows tells of the pointer's leaving after its hover time
+    const auto underlined = [&about](bool six, bool seven) {
+        return Until([&about, six, seven] {
+            return about.Underlined(about.Label6) == six && about.Underlined(about.Label7) == seven;
+        });
+    };
+    const int result = rig.ShowWhile({
+        Do([&] { uitest::MoveTo(about.Label6, 3, 5); }),
+        underlined(true, false),
+        Do([&] { uitest::MoveTo(about.Label7, 3, 5); }), // straight to the other
+        underlined(false, true),
+        Do([&] { uitest::MoveTo(about.handle(), 200, 20); }),
+        underlined(false, false),
+        Do([&] { uitest::ClickAt(about.Label6, 3, 5); }),
+        Until([&] { return rig.opened.size() == 1; }),
+        Do([&] { uitest::ClickAt(about.Label7, 3, 5); }),
+        Until([&] { return rig.opened.size() == 2; }),
+        Do([&] {
+            EXPECT_TRUE(::IsWindowVisible(about.handle())); // a link leaves it open
+            uitest::PressKey(VK_RETURN);
+        }),
+    });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(rig.opened,
               (std::vector<std::string>{"http://www.skedula.example.org",
@@ -171,15 +171,16 @@ TEST(AboutDialog, ClosesByOkAndItsCloseButtonButNotByEscapeAndKeepsItsPlace) {
     HWND main = rig.rig.window();
     RECT first{};
     int result = rig.ShowWhile({
-        [&] {
+        Do([&] {
             EXPECT_FALSE(::IsWindowEnabled(main)); // modal
             ::GetWindowRect(about.handle(), &first);
             uitest::PressKey(VK_ESCAPE);
-        },
-        [&] {
+        }),
+        InputHandled(),
+        Do([&] {
             EXPECT_TRUE(::IsWindowVisible(about.handle()));
             uitest::PressKey('O', false, true);
-        },
+        }),
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_FALSE(::IsWindowVisible(about.handle()));
@@ -190,20 +191,16 @@ TEST(AboutDialog, ClosesByOkAndItsCloseButtonButNotByEscapeAndKeepsItsPlace) {
     EXPECT_NEAR((first.left + first.right) / 2, (work.left + work.right) / 2, 1);
     EXPECT_NEAR((first.top + first.bottom) / 2, (work.top + work.bottom) / 2, 1);
 
-    result = rig.ShowWhile({
-        [&] {
-            ::SetWindowPos(about.handle(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-            ::SendMessageA(about.handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
-        },
-    });
+    result = rig.ShowWhile({Do([&] {
+        ::SetWindowPos(about.handle(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        ::SendMessageA(about.handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    })});
     EXPECT_EQ(result, IDCANCEL);
     RECT again{};
-    result = rig.ShowWhile({
-        [&] {
-            ::GetWindowRect(about.handle(), &again);
-            uitest::ClickAt(about.OKButton, 10, 10);
-        },
-    });
+    result = rig.ShowWhile({Do([&] {
+        ::GetWindowRect(about.handle(), &again);
+        uitest::ClickAt(about.OKButton, 10, 10);
+    })});
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(again.left, 40);
     EXPECT_EQ(again.top, 30);
@@ -218,12 +215,10 @@ TEST(AboutDialog, InfoShowsItWhileTheWatchGoesOn) {
     timer.setInterval(20);
     int ticks = 0;
     timer.onTick = [&] { ++ticks; };
-    TimedSteps script({[&] {},
-                       [&] {
+    TimedSteps script({Until([&] { return ticks > 2; }), Do([&] {
                            EXPECT_TRUE(::IsWindowVisible(rig.about.handle()));
-                           EXPECT_GT(ticks, 2);
                            uitest::PressKey(VK_RETURN);
-                       }});
+                       })});
     ::SendMessageA(rig.rig.window(), WM_COMMAND, TSkedulaForm::Info1Id, 0);
     EXPECT_FALSE(::IsWindowVisible(rig.about.handle()));
 }

@@ -65,6 +65,7 @@ public:
         uitest::Pump(application, 150);
     }
     void Pump(DWORD milliseconds = 100) { uitest::Pump(application, milliseconds); }
+    void Settle() { uitest::Settle(application); }
     bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 5000) {
         return uitest::PumpUntil(application, done, milliseconds);
     }

@@ -67,7 +67,7 @@ protected:
     void Click(int column, int row) {
         const POINT p = FormRig::InCell(*grid, column, row);
         uitest::ClickAt(grid->handle(), p.x, p.y);
-        rig.Pump(50);
+        rig.Settle();
     }
     std::string Cell(int column, int row) { return rig.engine().ListeSG.cell(column, row); }
 
@@ -83,12 +83,12 @@ TEST_F(ListGrid, AClickSelectsTypingOpensTheEditorAndReturnCommits) {
     EXPECT_EQ(::GetFocus(), grid->handle());
 
     uitest::TypeText("71");
-    rig.Pump(50);
+    rig.Settle();
     ASSERT_NE(grid->editor(), nullptr);
     EXPECT_EQ(Cell(1, 3), "71"); // the cell follows every change
     uitest::TypeText("00000");
     uitest::PressKey(VK_RETURN);
-    rig.Pump(50);
+    rig.Settle();
     EXPECT_EQ(grid->editor(), nullptr);
     EXPECT_EQ(Cell(1, 3), "7100000");
     EXPECT_EQ(::GetFocus(), grid->handle());
@@ -96,7 +96,7 @@ TEST_F(ListGrid, AClickSelectsTypingOpensTheEditorAndReturnCommits) {
     // Typing into a cell that holds text replaces it; the header row never opens.
     uitest::TypeText("x");
     uitest::PressKey(VK_RETURN);
-    rig.Pump(50);
+    rig.Settle();
     EXPECT_EQ(Cell(1, 3), "x");
     Click(1, 0);
     EXPECT_EQ(grid->current(), (GridCell{1, 3}));
@@ -107,14 +107,14 @@ TEST_F(ListGrid, F2EditsTheTextItHoldsAndEscapeRestoresIt) {
     rig.entry(2, "14:30");
     Click(0, 2);
     uitest::PressKey(VK_F2);
-    rig.Pump(50);
+    rig.Settle();
     ASSERT_NE(grid->editor(), nullptr);
     uitest::PressKey(VK_BACK);
     uitest::TypeText("5");
-    rig.Pump(50);
+    rig.Settle();
     EXPECT_EQ(Cell(0, 2), "14:35");
     uitest::PressKey(VK_ESCAPE);
-    rig.Pump(50);
+    rig.Settle();
     EXPECT_EQ(grid->editor(), nullptr);
     EXPECT_EQ(Cell(0, 2), "14:30");
 
@@ -124,7 +124,7 @@ TEST_F(ListGrid, F2EditsTheTextItHoldsAndEscapeRestoresIt) {
     ASSERT_NE(grid->editor(), nullptr);
     uitest::TypeText("!");
     uitest::PressKey(VK_TAB);
-    rig.Pump(50);
+    rig.Settle();
     EXPECT_EQ(grid->editor(), nullptr);
     EXPECT_EQ(Cell(0, 2), "14:30!");
     EXPECT_EQ(::GetFocus(), rig.form().SchlangeSG->handle());
@@ -133,7 +133,7 @@ TEST_F(ListGrid, F2EditsTheTextItHoldsAndEscapeRestoresIt) {
 TEST_F(ListGrid, NothingOpensWhileTheWatchRunsAndStartKeepsWhatWasTyped) {
     Click(2, 1);
     uitest::TypeText("US");
-    rig.Pump(50);
+    rig.Settle();
     ASSERT_NE(grid->editor(), nullptr);
     rig.form().StartBtnClick();
     EXPECT_EQ(grid->editor(), nullptr);
@@ -145,7 +145,7 @@ TEST_F(ListGrid, NothingOpensWhileTheWatchRunsAndStartKeepsWhatWasTyped) {
     uitest::TypeText("B");
     const POINT p = FormRig::InCell(*grid, 2, 1);
     uitest::DoubleClickAt(grid->handle(), p.x, p.y);
-    rig.Pump(100);
+    rig.Settle();
     EXPECT_EQ(grid->editor(), nullptr);
     EXPECT_EQ(Cell(2, 1), "US");
     // Cells can still be selected.
@@ -156,7 +156,7 @@ TEST_F(ListGrid, NothingOpensWhileTheWatchRunsAndStartKeepsWhatWasTyped) {
     ::SetFocus(grid->handle());
     uitest::TypeText("S5");
     uitest::PressKey(VK_RETURN);
-    rig.Pump(50);
+    rig.Settle();
     EXPECT_EQ(Cell(3, 4), "S5");
 }
 
@@ -184,7 +184,7 @@ TEST_F(ListGrid, SelectsABlockWhereTheQueueSelectsOneCell) {
     // The queue never edits.
     uitest::TypeText("9");
     uitest::PressKey(VK_F2);
-    rig.Pump(50);
+    rig.Settle();
     EXPECT_EQ(queue->editor(), nullptr);
     EXPECT_EQ(rig.engine().SchlangeSG.cell(0, 1), "");
 }
@@ -239,17 +239,17 @@ TEST_F(ListGrid, ALoadedCellKeepsItsBytesUntilItIsChanged) {
     rig.engine().ListeSG.setCell(4, 1, "St\xc3\xb6rung.wav");
     Click(4, 1);
     uitest::PressKey(VK_F2);
-    rig.Pump(50);
+    rig.Settle();
     ASSERT_NE(grid->editor(), nullptr);
     EXPECT_EQ(WindowText(grid->editor()), "St\xf6rung.wav");
     uitest::PressKey(VK_RETURN);
-    rig.Pump(50);
+    rig.Settle();
     EXPECT_EQ(Cell(4, 1), "St\xc3\xb6rung.wav");
 
     uitest::PressKey(VK_F2);
     uitest::PressKey(VK_BACK);
     uitest::PressKey(VK_RETURN);
-    rig.Pump(50);
+    rig.Settle();
     EXPECT_EQ(Cell(4, 1), "St\xf6rung.wa");
 }
 

@@ -135,7 +135,7 @@ TEST(MainWindow, TabGoesThroughTheDesignedOrderAndTheMnemonicsPressTheButtons) {
                                      form.ListeSG->handle()}; // Stop is disabled
     for (HWND next : order) {
         uitest::PressKey(VK_TAB);
-        rig.Pump(50);
+        rig.Settle();
         EXPECT_EQ(::GetFocus(), next) << uitest::ClassName(next);
     }
 
@@ -196,7 +196,7 @@ TEST(MainWindow, TheLogTakesTheReportsWrapsLongLinesAndCannotBeTypedInto) {
     uitest::PressKey(VK_BACK);
     uitest::PressKey(VK_RETURN);
     uitest::PressKey(VK_ESCAPE); // an edit control's "close the dialog" would end the program
-    rig.Pump(100);
+    rig.Settle();
     EXPECT_FALSE(rig.application.Terminated());
     EXPECT_EQ(WindowText(form.Memo), "\r\n14:30:10\r\n7100000 AM\r\nS7 >= S5");
     EXPECT_TRUE(::GetWindowLongPtrA(form.Memo, GWL_STYLE) & ES_READONLY);

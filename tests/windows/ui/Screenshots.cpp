@@ -66,10 +66,10 @@ int main(int argc, char** argv) {
     const uitest::Picture main = uitest::Picture::OfWindow(rig.window());
 
     TAboutForm& about = rig.composition->about();
-    uitest::TimedSteps steps({[&] {
+    uitest::TimedSteps steps({uitest::Do([&] {
         uitest::Picture::OfWindow(about.handle()).Save(folder + "\\windows-about.bmp");
         ::PostMessageA(about.handle(), WM_COMMAND, IDOK, 0);
-    }});
+    })});
     about.ShowModal();
     main.Save(folder + "\\windows-main-window.bmp");
     return 0;

@@ -53,6 +53,10 @@ void Pump(Application& application, DWORD milliseconds) {
         application, [] { return false; }, milliseconds);
 }
 
+void Settle(Application& application) {
+    PumpUntil(application, InputHandled());
+}
+
 void MoveTo(HWND window, int x, int y) {
     POINT point{x, y};
     ::ClientToScreen(window, &point);
@@ -160,8 +164,24 @@ void DialogWatcher::Look(HWND window) {
     answer_(dialog);
 }
 
-TimedSteps::TimedSteps(std::vector<std::function<void()>> steps, UINT delay)
-    : steps_(std::move(steps)), timer_(::SetTimer(nullptr, 0, delay, Tick)) {
+Step Do(std::function<void()> action) {
+    return [action = std::move(action)] {
+        action();
+        return true;
+    };
+}
+
+Step Until(std::function<bool()> condition) {
+    return condition;
+}
+
+Step InputHandled() {
+    return [] { return HIWORD(::GetQueueStatus(QS_INPUT | QS_POSTMESSAGE)) == 0; };
+}
+
+TimedSteps::TimedSteps(std::vector<Step> steps, UINT delay)
+    : steps_(std::move(steps)), stepStarted_(::GetTickCount64()),
+      timer_(::SetTimer(nullptr, 0, delay, Tick)) {
     stepping = this;
 }
 
@@ -171,11 +191,17 @@ TimedSteps::~TimedSteps() {
 }
 
 void CALLBACK TimedSteps::Tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (stepping == nullptr || stepping->done())
+    // A step may open a modal loop in which the timer ticks on: the next steps wait for it.
+    if (stepping == nullptr || stepping->done() || stepping->running_)
         return;
-    // Taken before it runs: a step may open a modal loop in which the next ones run.
-    std::function<void()> step = std::move(stepping->steps_[stepping->next_++]);
-    step();
+    TimedSteps& self = *stepping;
+    self.running_ = true;
+    const bool finished = self.steps_[self.next_]();
+    self.running_ = false;
+    if (finished || ::GetTickCount64() - self.stepStarted_ > 10000) {
+        ++self.next_;
+        self.stepStarted_ = ::GetTickCount64();
+    }
 }
 
 Picture Picture::OfClientArea(HWND window) {

@@ -19,6 +19,9 @@ namespace skedula::uitest {
 bool PumpUntil(Application& application, const std::function<bool()>& done,
                DWORD milliseconds = 5000);
 void Pump(Application& application, DWORD milliseconds = 100);
+// Dispatches until the input sent to this thread, and the messages it posted on its way, have
+// been handled.
+void Settle(Application& application);
 
 // Real input, as a user gives it: the pointer moved to a point of the window's client area and
 // the left button clicked; keys pressed and released; characters typed.
@@ -65,11 +68,18 @@ private:
     std::vector<std::pair<UINT_PTR, HWND>> waiting_;
 };
 
-// Steps run one after the other from a timer of this thread, each some time after the one
-// before, while whatever loop runs (a modal dialog's too) dispatches messages.
+// Steps run one after the other from a timer of this thread while whatever loop runs (a modal
+// dialog's too) dispatches messages. A step that returns false is tried again at the next
+// tick, for ten seconds at most; Do and Until make the two kinds.
+using Step = std::function<bool()>;
+Step Do(std::function<void()> action);
+Step Until(std::function<bool()> condition);
+// Until the input sent to this thread, and what it posted, has been handled.
+Step InputHandled();
+
 class TimedSteps {
 public:
-    explicit TimedSteps(std::vector<std::function<void()>> steps, UINT delay = 150);
+    explicit TimedSteps(std::vector<Step> steps, UINT delay = 50);
     ~TimedSteps();
     TimedSteps(const TimedSteps&) = delete;
     TimedSteps& operator=(const TimedSteps&) = delete;
@@ -78,9 +88,11 @@ public:
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
 
-    std::vector<std::function<void()>> steps_;
+    std::vector<Step> steps_;
     std::size_t next_ = 0;
+    ULONGLONG stepStarted_;
     UINT_PTR timer_;
+    bool running_ = false;
 };
 
 // The pixels of a window's client area as the screen shows them.
