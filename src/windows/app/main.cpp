@@ -1,7 +1,33 @@
-// The Windows program's start: for now it starts and ends. The window, its message loop and
-// the two catch points come with the main window.
+// The Windows program's start: the application, the Windows pieces and the windows built by
+// the composition, the main window shown with the start's show command, the message loop run
+// until the main window closes. It keeps no settings and reads no command line.
+#include "windows/app/Application.h"
+#include "windows/app/Composition.h"
+#include "windows/app/WindowsPlatform.h"
+
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    return 0;
+#include <memory>
+
+namespace {
+
+// Everything the program builds, ended in reverse: the windows and the link before the
+// Windows pieces they use.
+class Program final : public skedula::AppWindows {
+public:
+    explicit Program(skedula::Application& application)
+        : composition_(application, platform_.Ports()) {}
+    HWND mainWindow() const override { return composition_.mainWindow(); }
+
+private:
+    skedula::WindowsPlatform platform_;
+    skedula::Composition composition_;
+};
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+    return skedula::RunProgram(showCommand, [](skedula::Application& application) {
+        return std::make_unique<Program>(application);
+    });
 }
