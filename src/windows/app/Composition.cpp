@@ -9,8 +9,7 @@ Composition::Composition(Application& application, Platform platform)
       SMeterDdeClientItem_(link_, std::string(contract::SMeterItem)),
       ModeDdeClientItem_(link_, std::string(contract::ModeItem)),
       FrequencyDdeClientItem_(link_, std::string(contract::FrequencyItem)),
-      receiver_(link_, platform_.conversation, FrequencyDdeClientItem_, ModeDdeClientItem_,
-                SMeterDdeClientItem_) {
+      receiver_(link_, FrequencyDdeClientItem_, ModeDdeClientItem_, SMeterDdeClientItem_) {
     link_.SetServiceApplication(platform_.serverCommand);
     window_ = std::make_unique<TSkedulaForm>(platform_.lists);
     engine_ = std::make_unique<WatchEngine>(WatchEngine::Ports{

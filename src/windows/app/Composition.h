@@ -4,12 +4,12 @@
 // it the Windows pieces (WindowsPlatform); the tests give it fakes.
 #pragma once
 
-#include "app/LinkReceiverPort.h"
 #include "engine/WatchEngine.h"
 #include "link/AdvisedItem.h"
 #include "link/ConversationPort.h"
 #include "link/ReceiverLink.h"
 #include "windows/app/Application.h"
+#include "windows/app/ItemsReceiverPort.h"
 #include "windows/app/WinStepTimer.h"
 #include "windows/ui/About.h"
 #include "windows/ui/ListFilePort.h"
@@ -60,7 +60,7 @@ private:
     AdvisedItem SMeterDdeClientItem_;
     AdvisedItem ModeDdeClientItem_;
     AdvisedItem FrequencyDdeClientItem_;
-    LinkReceiverPort receiver_;
+    ItemsReceiverPort receiver_;
     std::unique_ptr<TSkedulaForm> window_;
     std::unique_ptr<WatchEngine> engine_;
     std::unique_ptr<TAboutForm> about_;
