@@ -4,28 +4,9 @@
 #include "windows/app/AnsiText.h"
 #include "windows/app/Application.h"
 
-#include <cxxabi.h>
-
-#include <cstdlib>
-#include <typeinfo>
-
 namespace skedula {
 
 namespace {
-
-std::string KindOf(std::exception_ptr error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        int status = 0;
-        char* name = abi::__cxa_demangle(typeid(e).name(), nullptr, nullptr, &status);
-        std::string kind = status == 0 && name != nullptr ? name : typeid(e).name();
-        std::free(name);
-        return kind;
-    } catch (...) {
-        return "unknown";
-    }
-}
 
 std::string ModuleFileName() {
     char path[MAX_PATH] = {};
@@ -60,7 +41,7 @@ std::string MessageOf(std::exception_ptr error) {
 
 std::string LastResortText(std::exception_ptr error) {
     // Where the error was raised is not known by the time it is caught: the address is zero.
-    return "Exception " + KindOf(error) + " in Modul " + ModuleFileName() +
+    return "Exception " + ExceptionKind(error) + " in Modul " + ModuleFileName() +
            " bei 0000000000000000.\r\n" + WithClosingPeriod(MessageOf(error)) + "\r\n";
 }
 
