@@ -10,7 +10,22 @@
 #include <QMetaObject>
 #include <QTimer>
 
+#include <functional>
+
 namespace skedula {
+
+namespace {
+
+// Opens the box from the event loop of `events`' thread, after whatever runs now: a box inside a
+// tick would hold the step timer, and one from another thread must wait for the GUI thread.
+std::function<void(const std::string&)> BoxLater(QObject& events) {
+    return [&events](const std::string& message) {
+        QMetaObject::invokeMethod(
+            &events, [message] { ReportError(message); }, Qt::QueuedConnection);
+    };
+}
+
+} // namespace
 
 Composition::Composition(LinkSettings settings)
     : link_(radioPort_), SMeterDdeClientItem_(link_, std::string(contract::SMeterItem)),
@@ -22,41 +37,23 @@ Composition::Composition(LinkSettings settings)
                                                radio_->Settings().reconnectPeriod)),
       receiver_(link_, radioPort_, FrequencyDdeClientItem_, ModeDdeClientItem_,
                 SMeterDdeClientItem_, radio_.get(), reconnect_.get()),
-      reports_(ReportFilePath(),
-               // Told after the tick has returned: a box inside it would hold the step timer.
-               [this](const std::string& message) {
-                   QTimer::singleShot(0, window_.get(), [message] { ReportError(message); });
+      reports_(ReportFilePath(), BoxLater(guiEvents_)),
+      history_(HistoryPath(), BoxLater(guiEvents_),
+               [this](const Measurement& stored, long long id) {
+                   QMetaObject::invokeMethod(
+                       &guiEvents_,
+                       [this, stored, id] {
+                           if (historyWindow_)
+                               historyWindow_->MeasurementStored(stored, id);
+                       },
+                       Qt::QueuedConnection);
                }),
-      history_(
-          HistoryPath(),
-          // From the writer's thread to the GUI thread, where the box waits for the loop.
-          [this](const std::string& message) {
-              QMetaObject::invokeMethod(
-                  &historyEvents_, [message] { ReportError(message); }, Qt::QueuedConnection);
-          },
-          [this](const Measurement& stored, long long id) {
-              QMetaObject::invokeMethod(
-                  &historyEvents_,
-                  [this, stored, id] {
-                      if (historyWindow_)
-                          historyWindow_->MeasurementStored(stored, id);
-                  },
-                  Qt::QueuedConnection);
-          }),
-      command_([this](const std::string& message) {
-          QTimer::singleShot(0, window_.get(), [message] { ReportError(message); });
-      }),
+      command_(BoxLater(guiEvents_)),
       watch_(std::make_unique<WatchOptions>(reports_, notifier_, command_)),
       window_(std::make_unique<TSkedulaForm>()) {
     engine_ = std::make_unique<WatchEngine>(
         WatchEngine::Ports{clock_, timer_, receiver_, player_, *window_, *window_});
-    recorder_ = std::make_unique<Recorder>(
-        &PulseCapture::Make,
-        // From the recorder's thread: shown by the window's thread, after whatever it does.
-        [this](const std::string& message) {
-            QMetaObject::invokeMethod(
-                &recorderBoxes_, [message] { ReportError(message); }, Qt::QueuedConnection);
-        });
+    recorder_ = std::make_unique<Recorder>(&PulseCapture::Make, BoxLater(guiEvents_));
     recording_ = std::make_unique<RecordingSetup>(*recorder_);
     // The recorder names a report's recording before the others hear of the report; the
     // command runs after the report file's line is written.

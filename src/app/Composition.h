@@ -89,15 +89,13 @@ private:
     std::unique_ptr<RadioSetup> radio_;
     std::unique_ptr<Reconnector> reconnect_;
     LinkReceiverPort receiver_;
+    // Receives what the watch's parts hand to the GUI thread's event loop (from their own threads
+    // too); lives longer than they do, and whatever it has not yet delivered goes with it.
+    QObject guiEvents_;
     ReportWriter reports_;
-    // Receives what the history writer's thread hands to the GUI thread; whatever it has not yet
-    // delivered goes with it.
-    QObject historyEvents_;
     HistoryWriter history_;
     DesktopNotifier notifier_;
     ReportCommand command_;
-    // Where the recorder's thread sends its boxes: lives longer than the recorder.
-    QObject recorderBoxes_;
     std::unique_ptr<Recorder> recorder_;
     std::unique_ptr<RecordingSetup> recording_;
     std::unique_ptr<WatchOptions> watch_;
