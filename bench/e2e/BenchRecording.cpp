@@ -7,16 +7,15 @@
 // Prints lines of "figure<TAB>value<TAB>unit<TAB>target".
 #include "app/Composition.h"
 #include "app/SkedulaApplication.h"
+#include "common/EventLoop.h"
 #include "common/Figures.h"
 #include "fakes/FreePort.h"
 #include "fakes/PulseServer.h"
 #include "storage/UserFolders.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QProcess>
 #include <QThread>
-#include <QTimer>
 
 #include <chrono>
 #include <cmath>
@@ -33,6 +32,7 @@
 namespace {
 
 using namespace skedula;
+using bench::RunFor;
 using SteadyClock = std::chrono::steady_clock;
 using TimePoint = SteadyClock::time_point;
 
@@ -49,24 +49,6 @@ double CpuSeconds() {
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-void RunFor(int ms, const std::function<bool()>& done = nullptr) {
-    if (done && done())
-        return;
-    QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, [&] {
-        if (done())
-            loop.quit();
-    });
-    deadline.start(ms);
-    if (done)
-        check.start(20);
-    loop.exec();
 }
 
 // When each file got its final name, from a thread that sleeps in inotify.

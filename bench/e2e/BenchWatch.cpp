@@ -4,15 +4,14 @@
 // Prints lines of "figure<TAB>value<TAB>unit<TAB>target".
 #include "app/Composition.h"
 #include "app/SkedulaApplication.h"
+#include "common/EventLoop.h"
 #include "common/LineRelay.h"
 #include "fakes/FreePort.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QProcess>
 #include <QTcpSocket>
 #include <QThread>
-#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -24,6 +23,7 @@
 namespace {
 
 using namespace skedula;
+using bench::RunFor;
 using SteadyClock = std::chrono::steady_clock;
 using TimePoint = SteadyClock::time_point;
 
@@ -56,25 +56,6 @@ double CpuSeconds() {
     getrusage(RUSAGE_THREAD, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// Runs the event loop, waiting rather than polling, until the condition holds or the time is up.
-void RunFor(int ms, const std::function<bool()>& done = nullptr) {
-    if (done && done())
-        return;
-    QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, [&] {
-        if (done())
-            loop.quit();
-    });
-    deadline.start(ms);
-    if (done)
-        check.start(20);
-    loop.exec();
 }
 
 // What each tick did, seen from outside the engine.
